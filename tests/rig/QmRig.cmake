@@ -1,0 +1,21 @@
+# The Wine rig: a template prefix made once per build tree, copied for each
+# test program (its "group"), with the stand-ins installed into every copy.
+set(QM_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+set(QM_RIG_DIR ${CMAKE_CURRENT_LIST_DIR})
+configure_file(${QM_RIG_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/rig/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/rig/wine-run)
+
+# qm_add_test(<name> SOURCES ... [LIBS ...] [LOCKS ...])
+# One GoogleTest program; each of its tests runs as its own Wine process. Tests
+# of one program share its prefix and never run at once; LOCKS adds resources
+# shared across programs (for instance "display" for tests that read the screen).
+function(qm_add_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} gtest gmock gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES RESOURCE_LOCK "${name};${A_LOCKS}" TIMEOUT 120)
+endfunction()

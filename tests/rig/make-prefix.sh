@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# make-prefix.sh TEMPLATE [COPY]
+# Makes the template prefix once (boot, Wine's own fonts, the RAS override) and,
+# when COPY is given and missing, a real copy of it. Safe to run concurrently.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine-env.sh"
+template="$1"; copy="${2:-}"
+mkdir -p "$(dirname "$template")"
+
+make_template() {
+  [ -f "$template/.qm-ready" ] && return 0
+  rm -rf "$template.tmp"
+  WINEPREFIX="$template.tmp" wineboot -i >/dev/null 2>&1
+  # Debian's wine does not find its fonts; without them "MS Shell Dlg" falls
+  # back to a font that cuts the labels.
+  cp /usr/share/wine/fonts/*.ttf "$template.tmp/drive_c/windows/Fonts/"
+  # Our RAS stand-in in system32 wins over Wine's stub. Set in the registry so
+  # that children of Windows processes get it too.
+  WINEPREFIX="$template.tmp" wine reg add 'HKCU\Software\Wine\DllOverrides' /v rasapi32 /d native,builtin /f >/dev/null 2>&1
+  WINEPREFIX="$template.tmp" wineserver -w
+  touch "$template.tmp/.qm-ready"
+  rm -rf "$template"
+  mv "$template.tmp" "$template"
+}
+
+(
+  flock 9
+  make_template
+) 9>"$template.lock"
+
+if [ -n "$copy" ] && [ ! -f "$copy/.qm-ready" ]; then
+  mkdir -p "$(dirname "$copy")"
+  (
+    flock 9
+    if [ ! -f "$copy/.qm-ready" ]; then
+      rm -rf "$copy"
+      # A real copy: wineserver rewrites the .reg files in place.
+      cp -a "$template" "$copy"
+    fi
+  ) 9>"$copy.lock"
+fi
