@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test: set-up, build, fresh Wine prefixes, a virtual display, ctest.
+# Arguments go to ctest (-R REGEX runs some tests); QM_TARGETS="a b" builds only
+# those targets first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
-"$top/scripts/build.sh"
+targets=()
+for t in ${QM_TARGETS:-}; do targets+=(--target "$t"); done
+"$top/scripts/build.sh" "${targets[@]}"
 
 source "$top/tests/rig/wine-env.sh"
 source "$top/scripts/xvfb.sh"
