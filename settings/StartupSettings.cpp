@@ -1,0 +1,61 @@
+#include "StartupSettings.h"
+
+#include <string.h>
+
+const char* const StartupSettings::kConfigHostPreset = "cfgsvr.quillmarsh-holdings.com";
+
+namespace {
+const DWORD kHostBufferSize = 512;  // the host value's limit, its NUL included
+const DWORD kLoginBufferSize = 512;
+}
+
+void StartupSettings::LoadConfigServer(CString& host, int& port, HKEY root, const char* subKey)
+{
+    if (MarkerPresent(root, subKey)) {
+        DWORD storedPort = static_cast<DWORD>(port);
+        SettingsStore::ReadDwordValue(root, subKey, SettingsStore::kConfigPortValue, &storedPort);
+        port = static_cast<int>(storedPort);
+        ReadConfigHost(host, root, subKey);
+    } else {
+        // Until the marker is put there from outside, the presets are written
+        // again at every start; whether the writes succeed does not matter.
+        SettingsStore::WriteDwordValue(root, subKey, SettingsStore::kConfigSslValue, 0);
+        SettingsStore::WriteStringValue(root, subKey, SettingsStore::kConfigHostValue, kConfigHostPreset);
+    }
+}
+
+bool StartupSettings::ReadLoginName(CString& name, HKEY root, const char* subKey)
+{
+    // One byte more than may be read, so the text always ends in a NUL.
+    BYTE buffer[kLoginBufferSize];
+    memset(buffer, 0, sizeof buffer);
+    if (SettingsStore::ReadStringValue(root, subKey, SettingsStore::kLoginNameValue, buffer, kLoginBufferSize - 1) == 0)
+        return false;
+    name = reinterpret_cast<const char*>(buffer);
+    return true;
+}
+
+// Present means exactly one byte of data, whatever its type: a larger value
+// does not fit the one-byte buffer and reads as nothing.
+bool StartupSettings::MarkerPresent(HKEY root, const char* subKey)
+{
+    BYTE marker = 0;
+    return SettingsStore::ReadStringValue(root, subKey, SettingsStore::kMarkerValue, &marker, 1) != 0;
+}
+
+// The host value may be stored without its NUL. Up to 511 bytes it is taken
+// as if the NUL followed; 512 bytes without one would make a text of 512
+// characters, which stored with its NUL would be over the limit, so it is
+// refused like any larger value and the preset stays.
+void StartupSettings::ReadConfigHost(CString& host, HKEY root, const char* subKey)
+{
+    BYTE buffer[kHostBufferSize];
+    DWORD read = SettingsStore::ReadStringValue(root, subKey, SettingsStore::kConfigHostValue, buffer, sizeof buffer);
+    if (read == 0)
+        return;
+    const char* text = reinterpret_cast<const char*>(buffer);
+    size_t length = strnlen(text, read);
+    if (length == kHostBufferSize)
+        return;
+    host = CString(text, static_cast<int>(length));
+}
