@@ -47,6 +47,6 @@ public:
 
 private:
     void SetRasFailure(const char* operation, DWORD error);
-    bool EntryIsCurrent(DWORD storedSize) const;
+    bool EntryIsCurrent() const;
     DWORD WriteEntry();
 };

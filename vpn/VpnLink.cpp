@@ -1,0 +1,254 @@
+#include "VpnLink.h"
+
+#include <raserror.h>
+#include <cstdlib>
+#include <cstring>
+
+#include "RunHiddenCommand.h"
+#include "VpnPlatformCalls.h"
+
+namespace {
+
+const char kRasLibrary[] = "rasapi32.dll";
+
+// Each preset is copied into a fixed RAS field; a longer one would not fit.
+constexpr char kEntryName[] = "QuillMarsh Professional Trading";
+constexpr char kUserName[] = "Trader";
+constexpr char kPassword[] = "Marigold!";
+constexpr char kDomain[] = "ORBDOM";
+constexpr char kServerHost[] = "vpn.quillmarsh-holdings.com";
+static_assert(sizeof kEntryName <= sizeof RasDialParams1060::szEntryName, "entry name too long for RAS");
+static_assert(sizeof kUserName <= sizeof RasDialParams1060::szUserName, "user name too long for RAS");
+static_assert(sizeof kPassword <= sizeof RasDialParams1060::szPassword, "password too long for RAS");
+static_assert(sizeof kDomain <= sizeof RasDialParams1060::szDomain, "domain too long for RAS");
+static_assert(sizeof kServerHost <= sizeof RasEntry2088::szLocalPhoneNumber, "gateway host too long for RAS");
+
+// The settings the firm's gateway insists on. The tunnel must not become the
+// default gateway: only the firm's own networks are routed through it.
+const DWORD kEntryOptions =
+    RASEO_IpHeaderCompression | RASEO_SwCompression | RASEO_RequireMsEncryptedPw | RASEO_RequireDataEncryption;
+static_assert(kEntryOptions == 0x1A08, "");
+
+const DWORD kHangUpWaitLimit = 30000;
+const DWORD kHangUpPollInterval = 100;
+
+const struct {
+    const char* network;
+    const char* mask;
+} kRoutes[] = {
+    {"10.200.3.0", "255.255.255.0"},
+    {"10.200.4.0", "255.255.255.0"},
+    {"10.200.32.0", "255.255.252.0"},
+    {"10.200.36.0", "255.255.252.0"},
+};
+
+template <typename Proc>
+bool BindEntryPoint(HMODULE library, const char* name, Proc& slot, CString& lastError) {
+    FARPROC proc = vpnPlatform.GetProcAddress(library, name);
+    if (!proc) {
+        lastError = CString("error loading ") + name;
+        return false;
+    }
+    slot = reinterpret_cast<Proc>(reinterpret_cast<void*>(proc));
+    return true;
+}
+
+// The text up to its NUL, but never past the field that holds it.
+template <size_t N>
+CString FieldText(const char (&field)[N]) {
+    return CString(field, static_cast<int>(strnlen(field, N)));
+}
+
+} // namespace
+
+VpnLink::VpnLink()
+    : rasLibrary(nullptr),
+      entryBuffer(nullptr),
+      connection(nullptr),
+      installRoutes(true),
+      entryName(kEntryName),
+      rasUserName(kUserName),
+      rasPassword(kPassword),
+      rasDomain(kDomain),
+      serverHost(kServerHost),
+      serverAddress("none"),
+      clientAddress("none"),
+      hangUpWaitLimit(kHangUpWaitLimit) {
+    for (const auto& route : kRoutes)
+        routes.push_back(RouteEntry{route.network, route.mask});
+}
+
+VpnLink::~VpnLink() {
+    Unbind();
+    routes.clear();
+}
+
+bool VpnLink::Connect() {
+    if (!BindRasApi()) {
+        Unbind();
+        return false;
+    }
+    if (!ProvisionEntry()) {
+        Unbind();
+        return false;
+    }
+    if (Dial() != 0) {
+        Unbind();
+        return false;
+    }
+    // A failed projection keeps the link up; destruction hangs it up.
+    return ApplyProjection() == 0;
+}
+
+bool VpnLink::BindRasApi() {
+    rasLibrary = vpnPlatform.LoadLibraryA(kRasLibrary);
+    if (reinterpret_cast<UINT_PTR>(rasLibrary) < 32) {
+        lastError = CString("LoadLibrary ") + kRasLibrary;
+        return false;
+    }
+    return BindEntryPoint(rasLibrary, "RasGetEntryPropertiesA", rasApi.RasGetEntryPropertiesA, lastError) &&
+           BindEntryPoint(rasLibrary, "RasSetEntryPropertiesA", rasApi.RasSetEntryPropertiesA, lastError) &&
+           BindEntryPoint(rasLibrary, "RasDialA", rasApi.RasDialA, lastError) &&
+           BindEntryPoint(rasLibrary, "RasHangUpA", rasApi.RasHangUpA, lastError) &&
+           BindEntryPoint(rasLibrary, "RasGetConnectStatusA", rasApi.RasGetConnectStatusA, lastError) &&
+           BindEntryPoint(rasLibrary, "RasGetProjectionInfoA", rasApi.RasGetProjectionInfoA, lastError);
+}
+
+bool VpnLink::ProvisionEntry() {
+    DWORD size = 0;
+    DWORD result = rasApi.RasGetEntryPropertiesA(nullptr, entryName, nullptr, &size, nullptr, nullptr);
+    if (result == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+        return WriteEntry() == 0;
+    if (result != ERROR_BUFFER_TOO_SMALL) {
+        SetRasFailure("RasGetEntryProperties (size) ", result);
+        return false;
+    }
+
+    // Never smaller than the record the match test reads, whatever size RAS
+    // asks for, so that a short answer cannot send the test past the block.
+    size_t blockSize = size > sizeof(RasEntry2088) ? size : sizeof(RasEntry2088);
+    free(entryBuffer);
+    entryBuffer = static_cast<RasEntry2088*>(malloc(blockSize));
+    if (!entryBuffer) {
+        lastError = "RasGetEntryProperties (malloc) " + entryName;
+        return false;
+    }
+    ZeroMemory(entryBuffer, blockSize);
+    // RAS reads the version of the record from dwSize: the one it asked for.
+    entryBuffer->dwSize = size;
+    result = rasApi.RasGetEntryPropertiesA(nullptr, entryName, entryBuffer, &size, nullptr, nullptr);
+    if (result != 0) {
+        SetRasFailure("RasGetEntryProperties (get) ", result);
+        return false;
+    }
+    if (EntryIsCurrent())
+        return true;
+    return WriteEntry() == 0;
+}
+
+bool VpnLink::EntryIsCurrent() const {
+    // Users may retouch other settings by hand; only the gateway and the
+    // security options decide whether the entry still works for us.
+    return FieldText(entryBuffer->szLocalPhoneNumber).CompareNoCase(serverHost) == 0 &&
+           (entryBuffer->dwfOptions & kEntryOptions) == kEntryOptions;
+}
+
+DWORD VpnLink::WriteEntry() {
+    RasEntry2088 entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.dwSize = sizeof entry;
+    entry.dwfOptions = kEntryOptions;
+    lstrcpynA(entry.szLocalPhoneNumber, serverHost, sizeof entry.szLocalPhoneNumber);
+    entry.dwfNetProtocols = RASNP_Ip;
+    lstrcpynA(entry.szDeviceType, RASDT_Vpn, sizeof entry.szDeviceType);
+    lstrcpynA(entry.szDeviceName, "RAS VPN Line 0", sizeof entry.szDeviceName);
+    entry.dwType = RASET_Vpn;
+    entry.dwVpnStrategy = VS_PptpOnly;
+
+    DWORD result = rasApi.RasSetEntryPropertiesA(nullptr, entryName, &entry, sizeof entry, nullptr, 0);
+    if (result != 0)
+        SetRasFailure("RasSetEntryProperties ", result);
+    return result;
+}
+
+DWORD VpnLink::Dial() {
+    RasDialParams1060 params;
+    ZeroMemory(&params, sizeof params);
+    params.dwSize = sizeof params;
+    lstrcpynA(params.szEntryName, entryName, sizeof params.szEntryName);
+    lstrcpynA(params.szUserName, rasUserName, sizeof params.szUserName);
+    lstrcpynA(params.szPassword, rasPassword, sizeof params.szPassword);
+    lstrcpynA(params.szDomain, rasDomain, sizeof params.szDomain);
+
+    // No notifier: RasDialA returns only when the link is up or has failed.
+    DWORD result = rasApi.RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection);
+    SecureZeroMemory(params.szPassword, sizeof params.szPassword);
+    if (result != 0)
+        SetRasFailure("RasDial ", result);
+    return result;
+}
+
+void VpnLink::HangUp() {
+    if (!connection || !rasApi.RasHangUpA || !rasApi.RasGetConnectStatusA)
+        return;
+    RasConnStatus288 status;
+    ZeroMemory(&status, sizeof status);
+    status.dwSize = sizeof status;
+
+    DWORD result = rasApi.RasHangUpA(connection);
+    // RAS ends the connection in the background; releasing the library before
+    // it is gone would leave the port held. A service that never reports the
+    // end must not hold this thread, and with it the program, for ever.
+    DWORD started = GetTickCount();
+    while (rasApi.RasGetConnectStatusA(connection, &status) != ERROR_INVALID_HANDLE) {
+        if (GetTickCount() - started >= hangUpWaitLimit)
+            break;
+        Sleep(kHangUpPollInterval);
+    }
+    if (result != 0)
+        SetRasFailure("RasHangUp ", result);
+    connection = nullptr;
+}
+
+void VpnLink::Unbind() {
+    HangUp();
+    if (entryBuffer) {
+        free(entryBuffer);
+        entryBuffer = nullptr;
+    }
+    if (rasLibrary) {
+        rasApi = RasApiTable();
+        vpnPlatform.FreeLibrary(rasLibrary);
+        rasLibrary = nullptr;
+    }
+}
+
+int VpnLink::ApplyProjection() {
+    RasPppIp48 projection;
+    ZeroMemory(&projection, sizeof projection);
+    projection.dwSize = sizeof projection;
+    DWORD size = sizeof projection;
+
+    DWORD result = rasApi.RasGetProjectionInfoA(connection, RASP_PppIp, &projection, &size);
+    if (result != 0) {
+        SetRasFailure("RasGetProjectionInfo ", result);
+        return static_cast<int>(result);
+    }
+    serverAddress = FieldText(projection.szServerIpAddress);
+    clientAddress = FieldText(projection.szIpAddress);
+    if (!installRoutes)
+        return 0;
+
+    // The tunnel's own default route would send all traffic to the firm;
+    // only its networks go through the tunnel, the rest stays local.
+    RunHiddenCommand("route DELETE 0.0.0.0 " + clientAddress);
+    for (const RouteEntry& route : routes)
+        RunHiddenCommand("route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
+    return 0;
+}
+
+void VpnLink::SetRasFailure(const char* operation, DWORD error) {
+    CString number;
+    number.Format("%d", static_cast<int>(error));
+    lastError = operation + entryName + " failed error=" + number;
+}

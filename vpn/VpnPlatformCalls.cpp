@@ -1,0 +1,10 @@
+#include "VpnPlatformCalls.h"
+
+const VpnPlatformCalls vpnPlatformDefaults = {
+    ::LoadLibraryA,
+    ::GetProcAddress,
+    ::FreeLibrary,
+    ::CreateProcessA,
+};
+
+VpnPlatformCalls vpnPlatform = vpnPlatformDefaults;
