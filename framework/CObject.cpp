@@ -1,0 +1,3 @@
+#include "CObject.h"
+
+CObject::~CObject() = default;
