@@ -1,0 +1,19 @@
+#pragma once
+// The messages between the login dialog and a login worker. All are posted with
+// wParam 0. 0x8065 has two senses: WM_LOGIN_CANCEL only ever goes to a worker's
+// thread queue, WM_LOGIN_HIDE only ever to the dialog window, so each receiver
+// reads the number in its own sense.
+#include <windows.h>
+
+// Thread messages, dialog to a diagnostic worker waiting for its go-ahead.
+// lParam: a heap LoginRequest holding userName and password; the worker deletes it.
+constexpr UINT WM_LOGIN_CREDENTIALS = WM_APP + 100; // 0x8064
+constexpr UINT WM_LOGIN_CANCEL = WM_APP + 101;      // 0x8065, lParam 0
+
+// Window messages, worker to dialog. A text in lParam is a malloc'ed, NUL-terminated
+// buffer the dialog releases with free(); 0 stands for a text that could not be copied.
+constexpr UINT WM_LOGIN_HIDE = WM_APP + 101;     // 0x8065, lParam 0
+constexpr UINT WM_LOGIN_FAILED = WM_APP + 102;   // 0x8066, lParam text, possibly empty
+constexpr UINT WM_LOGIN_FINISHED = WM_APP + 103; // 0x8067, lParam 0
+constexpr UINT WM_LOGIN_STATUS = WM_APP + 104;   // 0x8068, lParam text
+constexpr UINT WM_LOGIN_READY = WM_APP + 105;    // 0x8069, lParam 0

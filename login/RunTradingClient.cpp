@@ -1,0 +1,87 @@
+#include "RunTradingClient.h"
+
+#include "LoginMessages.h"
+#include "LoginSeams.h"
+#include "WipeText.h"
+
+#include <shlobj.h>
+
+namespace {
+
+// The dialog hides a moment after the client is up, so the user never looks at
+// an empty desktop while the client draws its first window.
+const LONGLONG kHideDue = -31820000;   // 3.182 s, relative, in 100 ns
+const LONGLONG kSecondDue = -20000000; // 2.0 s
+
+CString ClientFolder() {
+    char programFiles[MAX_PATH] = {0};
+    if (FAILED(g_loginSeams.getFolderPath(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT,
+                                          programFiles)))
+        lstrcpyA(programFiles, "C:\\Program Files");
+    return CString(programFiles) + "\\QuillMarsh";
+}
+
+bool ArmTimer(HANDLE timer, LONGLONG due) {
+    LARGE_INTEGER dueTime;
+    dueTime.QuadPart = due;
+    return g_loginSeams.setWaitableTimer(timer, &dueTime, 0, nullptr, nullptr, FALSE) != FALSE;
+}
+
+ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HWND dialogWindow) {
+    HANDLE waitList[3] = {process, hideTimer, secondTimer};
+    for (;;) {
+        DWORD woken = WaitForMultipleObjectsEx(3, waitList, FALSE, INFINITE, TRUE);
+        switch (woken) {
+        case WAIT_OBJECT_0:
+            return ClientOutcome::ClientExited;
+        case WAIT_OBJECT_0 + 1:
+            PostMessageA(dialogWindow, WM_LOGIN_HIDE, 0, 0);
+            break;
+        case WAIT_OBJECT_0 + 2:
+        case WAIT_IO_COMPLETION:
+            break;
+        default:
+            return ClientOutcome::ClientUnsupervised;
+        }
+    }
+}
+
+} // namespace
+
+ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
+                               CString& errorText) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof(process));
+
+    CString folder = ClientFolder();
+    CString executable = folder + "\\QuillMarsh.exe";
+    // The client takes name and password as its first two words, unquoted.
+    CString commandLine = "\"" + executable + "\" " + userName + " " + password;
+    WipeText(password);
+
+    char* writable = commandLine.GetBuffer();
+    BOOL started = CreateProcessA(nullptr, writable, nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                  &startup, &process);
+    WipeText(commandLine);
+    if (!started) {
+        errorText = "Failed starting " + executable;
+        return ClientOutcome::ClientNotStarted;
+    }
+    CloseHandle(process.hThread);
+
+    HANDLE hideTimer = g_loginSeams.createWaitableTimer(nullptr, FALSE, nullptr);
+    HANDLE secondTimer = g_loginSeams.createWaitableTimer(nullptr, FALSE, nullptr);
+    bool usable = hideTimer && secondTimer && ArmTimer(hideTimer, kHideDue) &&
+                  ArmTimer(secondTimer, kSecondDue);
+
+    ClientOutcome outcome = ClientOutcome::ClientUnsupervised;
+    if (usable) outcome = Supervise(process.hProcess, hideTimer, secondTimer, dialogWindow);
+
+    if (hideTimer) CloseHandle(hideTimer);
+    if (secondTimer) CloseHandle(secondTimer);
+    CloseHandle(process.hProcess);
+    return outcome;
+}

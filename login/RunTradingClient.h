@@ -1,0 +1,13 @@
+#pragma once
+// Starts the trading client from its folder under Program Files with the user's
+// name and password on its command line, posts WM_LOGIN_HIDE to the dialog 3.182 s
+// later, and returns once the client has ended (or cannot be watched any longer).
+#include "ClientOutcome.h"
+
+#include <CString.h>
+#include <windows.h>
+
+// password is wiped as soon as the command line holds it. errorText is set only
+// when the client cannot be started.
+ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
+                               CString& errorText);

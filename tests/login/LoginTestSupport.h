@@ -1,0 +1,83 @@
+#pragma once
+// What the login tests share: a window that stands in for the dialog and records
+// the worker's notifications, scripting of the client stand-in through the
+// environment, and reading back what the client logged.
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Sets an environment variable for this process (and so for the clients it
+// starts) and puts the old value back when it goes.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_old;
+    bool m_had;
+};
+
+struct Notification {
+    UINT message;
+    bool hasText;     // lParam was not null
+    std::string text; // its contents, already released with free()
+    DWORD tick;       // GetTickCount when it was taken from the queue
+    ULONGLONG time;   // system time in 100 ns, for comparing with the client's log
+};
+
+// A hidden top-level window of the calling thread that takes the place of the
+// login dialog: it frees every text it receives, as the dialog does, and counts.
+class NotificationWindow {
+public:
+    NotificationWindow();
+    ~NotificationWindow();
+    HWND handle() const { return m_window; }
+
+    // Pumps the thread's queue until a final notification (failed or finished)
+    // has arrived or the time is up; true when one arrived.
+    bool WaitForFinal(DWORD timeoutMs);
+    // Pumps until `count` notifications have arrived or the time is up.
+    bool WaitForCount(size_t count, DWORD timeoutMs);
+    // Pumps for a while, for messages that should not come.
+    void PumpFor(DWORD ms);
+
+    const std::vector<Notification>& received() const { return m_received; }
+    std::vector<UINT> Messages() const;
+    int TextsFreed() const { return m_textsFreed; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
+    bool PumpUntil(DWORD timeoutMs, bool (*done)(const NotificationWindow&, size_t), size_t arg);
+
+    HWND m_window;
+    std::vector<Notification> m_received;
+    int m_textsFreed;
+};
+
+// A file for the client stand-in's log, removed with the object.
+class ClientLog {
+public:
+    ClientLog();
+    ~ClientLog();
+    const std::string& path() const { return m_path; }
+    // Waits until the client has written its log; false when it has not in time.
+    bool WaitWritten(DWORD timeoutMs) const;
+    bool Exists() const;
+    std::map<std::string, std::string> Read() const;
+    // The client's process, opened from the id it logged, or null.
+    HANDLE OpenClient() const;
+
+private:
+    std::string m_path;
+};
+
+std::string UniqueTempPath(const char* stem);
+ULONGLONG SystemTimeNow();
+// The installed client's path in this prefix.
+std::string InstalledClientPath();
