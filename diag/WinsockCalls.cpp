@@ -1,0 +1,8 @@
+#include "WinsockCalls.h"
+
+WinsockCalls g_winsock = {
+    ::WSAStartup,
+    ::WSACleanup,
+    ::socket,
+    ::closesocket,
+};
