@@ -1,0 +1,313 @@
+#!/usr/bin/env python3
+"""Draws the login dialog's pictures and writes them as Windows BMP and ICO files.
+
+    python3 res/make-images.py [OUTPUT_DIR]
+
+Writes banner.bmp (284x54, 24 bits), progress1.bmp .. progress7.bmp (297x22,
+24 bits) and QuillmarshVPN.ico (32x32 and 16x16, 16 colours) next to this script
+unless another folder is given. Only the standard library is used, and the output
+is the same byte for byte on every run, so the files are kept in the repository
+and the build never needs Python.
+"""
+import math
+import os
+import struct
+import sys
+
+# The dialog paints its background in this colour; every picture is drawn on it so
+# that its edges disappear into the window.
+BACKGROUND = (107, 132, 115)
+LIGHT = (236, 242, 237)
+DARK = (38, 56, 45)
+SCREEN = (160, 198, 172)
+LAMP = (250, 206, 92)
+
+
+def mix(a, b, t):
+    return tuple(a[i] + (b[i] - a[i]) * t for i in range(3))
+
+
+class Canvas:
+    def __init__(self, width, height, colour):
+        self.width = width
+        self.height = height
+        self.pixels = [[tuple(map(float, colour)) for _ in range(width)] for _ in range(height)]
+
+    def blend(self, x, y, colour, alpha):
+        if 0 <= x < self.width and 0 <= y < self.height and alpha > 0:
+            self.pixels[y][x] = mix(self.pixels[y][x], colour, min(alpha, 1.0))
+
+    def fill_rect(self, x0, y0, x1, y1, colour):
+        """Fills the pixels x0 <= x < x1, y0 <= y < y1 without smoothing."""
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                self.blend(x, y, colour, 1.0)
+
+    def paint(self, shape, colour, alpha=1.0, dx=0.0, dy=0.0):
+        """Paints a Shape's coverage, smoothed at its edges, optionally shifted."""
+        for (x, y), cover in shape.coverage(self.width, self.height, dx, dy).items():
+            self.blend(x, y, colour, cover * alpha)
+
+    def rgb_rows(self):
+        return [[tuple(int(round(c)) for c in p) for p in row] for row in self.pixels]
+
+
+class Shape:
+    """A set of round-capped strokes; a stroke may taper from one end to the other."""
+
+    def __init__(self):
+        self.segments = []  # (x0, y0, x1, y1, half width at start, half width at end)
+        self.discs = []     # (cx, cy, radius)
+
+    def line(self, points, half_width, end_half_width=None):
+        end = half_width if end_half_width is None else end_half_width
+        count = len(points) - 1
+        for i in range(count):
+            w0 = half_width + (end - half_width) * i / count
+            w1 = half_width + (end - half_width) * (i + 1) / count
+            self.segments.append((*points[i], *points[i + 1], w0, w1))
+        return self
+
+    def arc(self, cx, cy, rx, ry, start_deg, end_deg, half_width, steps=None):
+        """An elliptical arc; angles in degrees, 0 pointing right and 90 down."""
+        steps = steps or max(8, int(abs(end_deg - start_deg) / 6))
+        points = []
+        for i in range(steps + 1):
+            a = math.radians(start_deg + (end_deg - start_deg) * i / steps)
+            points.append((cx + rx * math.cos(a), cy + ry * math.sin(a)))
+        return self.line(points, half_width)
+
+    def disc(self, cx, cy, radius):
+        self.discs.append((cx, cy, radius))
+        return self
+
+    def coverage(self, width, height, dx, dy):
+        cover = {}
+
+        def visit(x0, y0, x1, y1, measure):
+            for y in range(max(0, int(y0)), min(height, int(math.ceil(y1)) + 1)):
+                for x in range(max(0, int(x0)), min(width, int(math.ceil(x1)) + 1)):
+                    c = measure(x + 0.5 - dx, y + 0.5 - dy)
+                    if c > cover.get((x, y), 0.0):
+                        cover[(x, y)] = c
+
+        for (ax, ay, bx, by, w0, w1) in self.segments:
+            reach = max(w0, w1) + 1.5
+
+            def measure(px, py, ax=ax, ay=ay, bx=bx, by=by, w0=w0, w1=w1):
+                vx, vy = bx - ax, by - ay
+                length2 = vx * vx + vy * vy
+                t = 0.0 if length2 == 0 else max(0.0, min(1.0, ((px - ax) * vx + (py - ay) * vy) / length2))
+                d = math.hypot(px - (ax + t * vx), py - (ay + t * vy))
+                return max(0.0, min(1.0, w0 + (w1 - w0) * t + 0.5 - d))
+
+            visit(min(ax, bx) - reach + dx, min(ay, by) - reach + dy,
+                  max(ax, bx) + reach + dx, max(ay, by) + reach + dy, measure)
+        for (cx, cy, r) in self.discs:
+            def measure(px, py, cx=cx, cy=cy, r=r):
+                return max(0.0, min(1.0, r + 0.5 - math.hypot(px - cx, py - cy)))
+
+            visit(cx - r - 1.5 + dx, cy - r - 1.5 + dy, cx + r + 1.5 + dx, cy + r + 1.5 + dy, measure)
+        return cover
+
+
+# A geometric capital alphabet in a box one unit high: each letter is its width and
+# a list of strokes (polylines or elliptical arcs, in box units).
+LETTERS = {
+    'A': (0.86, [('L', [(0, 1), (0.43, 0), (0.86, 1)]), ('L', [(0.17, 0.64), (0.69, 0.64)])]),
+    'D': (0.78, [('L', [(0.33, 0), (0, 0), (0, 1), (0.33, 1)]), ('A', 0.33, 0.5, 0.45, 0.5, -90, 90)]),
+    'G': (0.88, [('A', 0.46, 0.5, 0.46, 0.5, -40, -360), ('L', [(0.92, 0.5), (0.52, 0.5)])]),
+    'H': (0.76, [('L', [(0, 0), (0, 1)]), ('L', [(0.76, 0), (0.76, 1)]), ('L', [(0, 0.5), (0.76, 0.5)])]),
+    'I': (0.0, [('L', [(0, 0), (0, 1)])]),
+    'L': (0.62, [('L', [(0, 0), (0, 1), (0.62, 1)])]),
+    'M': (0.96, [('L', [(0, 1), (0, 0), (0.48, 0.62), (0.96, 0), (0.96, 1)])]),
+    'N': (0.78, [('L', [(0, 1), (0, 0), (0.78, 1), (0.78, 0)])]),
+    'O': (0.92, [('A', 0.46, 0.5, 0.46, 0.5, 0, 360)]),
+    'P': (0.7, [('L', [(0, 1), (0, 0), (0.4, 0)]), ('A', 0.4, 0.26, 0.3, 0.26, -90, 90),
+                ('L', [(0.4, 0.52), (0, 0.52)])]),
+    'Q': (0.92, [('A', 0.46, 0.5, 0.46, 0.5, 0, 360), ('L', [(0.58, 0.7), (0.94, 1.04)])]),
+    'R': (0.74, [('L', [(0, 1), (0, 0), (0.42, 0)]), ('A', 0.42, 0.26, 0.3, 0.26, -90, 90),
+                ('L', [(0.42, 0.52), (0, 0.52)]), ('L', [(0.36, 0.52), (0.74, 1)])]),
+    'S': (0.72, [('A', 0.36, 0.26, 0.34, 0.26, -25, -270), ('A', 0.36, 0.76, 0.36, 0.24, -90, 150)]),
+    'U': (0.76, [('L', [(0, 0), (0, 0.62)]), ('A', 0.38, 0.62, 0.38, 0.38, 180, 0),
+                ('L', [(0.76, 0.62), (0.76, 0)])]),
+    'V': (0.84, [('L', [(0, 0), (0.42, 1), (0.84, 0)])]),
+}
+
+
+def lettering(text, x, y, height, half_width, gap):
+    """Lays out text in the alphabet above; returns the shape and its right edge."""
+    shape = Shape()
+    pen = x + half_width
+    for ch in text:
+        if ch == ' ':
+            pen += height * 0.45
+            continue
+        width, strokes = LETTERS[ch]
+        for stroke in strokes:
+            if stroke[0] == 'L':
+                shape.line([(pen + px * height, y + py * height) for px, py in stroke[1]], half_width)
+            else:
+                _, cx, cy, rx, ry, a0, a1 = stroke
+                shape.arc(pen + cx * height, y + cy * height, rx * height, ry * height, a0, a1, half_width)
+        pen += width * height + 2 * half_width + gap
+    return shape, pen - gap
+
+
+def quill_mark(cx, cy, radius, ring_half_width):
+    """The firm's mark: a ring crossed at its foot by a tapering quill, read as a Q."""
+    ring = Shape().arc(cx, cy, radius, radius, 0, 360, ring_half_width, steps=96)
+    quill = Shape().line([(cx + radius * 0.05, cy + radius * 0.15),
+                          (cx + radius * 0.7, cy + radius * 0.82),
+                          (cx + radius * 1.12, cy + radius * 1.18)],
+                         ring_half_width * 1.45, ring_half_width * 0.25)
+    return ring, quill
+
+
+def draw_banner():
+    c = Canvas(284, 54, BACKGROUND)
+    ring, quill = quill_mark(26.5, 25.5, 17.5, 2.6)
+    for shape in (ring, quill):
+        c.paint(shape, DARK, 0.45, 1.2, 1.2)
+    c.paint(ring, LIGHT)
+    c.paint(quill, DARK, 1.0)
+    c.paint(Shape().line([(26.5 + 17.5 * 0.32, 25.5 + 17.5 * 0.45), (26.5 + 17.5 * 0.95, 25.5 + 17.5 * 1.05)], 0.45),
+            LIGHT, 0.9)
+
+    name, right = lettering("QUILLMARSH", 59, 9, 21, 1.7, 4.1)
+    c.paint(name, DARK, 0.5, 1.2, 1.2)
+    c.paint(name, LIGHT)
+    c.paint(Shape().line([(59, 38.5), (right, 38.5)], 0.5), DARK, 0.8)
+    holdings, _ = lettering("HOLDINGS", 59, 42.5, 7, 0.75, 4.6)
+    c.paint(holdings, DARK)
+    vpn, vpn_right = lettering("VPN", 0, 42.5, 7, 0.75, 3.0)
+    c.paint(vpn, DARK, 1.0, right - vpn_right, 0)
+    return c
+
+
+def draw_frame(step):
+    c = Canvas(297, 22, BACKGROUND)
+    # The cable the dots travel along.
+    for x in range(40, 262, 4):
+        c.fill_rect(x, 10, x + 2, 12, mix(BACKGROUND, DARK, 0.35))
+    # The computer: a monitor on a stand.
+    c.fill_rect(8, 1, 34, 17, DARK)
+    c.fill_rect(10, 3, 32, 15, SCREEN)
+    c.fill_rect(11, 4, 19, 5, LIGHT)
+    c.fill_rect(19, 17, 23, 19, DARK)
+    c.fill_rect(14, 19, 28, 21, DARK)
+    # The server: a tower with drive slots and a lamp.
+    c.fill_rect(266, 0, 288, 22, DARK)
+    for y in (3, 7, 11):
+        c.fill_rect(269, y, 285, y + 2, mix(DARK, LIGHT, 0.55))
+    c.fill_rect(269, 17, 272, 19, LAMP)
+    c.fill_rect(275, 17, 285, 18, mix(DARK, LIGHT, 0.3))
+    # Four dots, one step nearer the server in each frame.
+    first, last = 46.0, 233.0
+    start = first + (last - first) * step / 6
+    dots = Shape()
+    for i in range(4):
+        dots.disc(start + 2.5 + i * 8, 11.0, 2.6)
+    c.paint(dots, DARK, 0.5, 0.8, 0.8)
+    c.paint(dots, LIGHT)
+    return c
+
+
+ICON_PALETTE = [
+    (0, 0, 0), (255, 255, 255), BACKGROUND, DARK, LIGHT, SCREEN,
+    mix(BACKGROUND, LIGHT, 0.2), mix(BACKGROUND, LIGHT, 0.4), mix(BACKGROUND, LIGHT, 0.6),
+    mix(BACKGROUND, LIGHT, 0.8), mix(BACKGROUND, DARK, 0.33), mix(BACKGROUND, DARK, 0.66),
+    mix(DARK, LIGHT, 0.5), mix(DARK, LIGHT, 0.25), mix(BACKGROUND, SCREEN, 0.5), mix(SCREEN, LIGHT, 0.5),
+]
+ICON_PALETTE = [tuple(int(round(v)) for v in colour) for colour in ICON_PALETTE]
+
+
+def draw_icon(size):
+    """The mark on a rounded tile; returns palette indices and a transparency mask."""
+    c = Canvas(size, size, BACKGROUND)
+    s = size / 32.0
+    tile_radius = 6 * s
+    inside = {}
+    for y in range(size):
+        for x in range(size):
+            # Distance outside a rounded square, for the tile's dark rim and its corners.
+            qx = max(abs(x + 0.5 - size / 2) - (size / 2 - tile_radius), 0)
+            qy = max(abs(y + 0.5 - size / 2) - (size / 2 - tile_radius), 0)
+            d = math.hypot(qx, qy) - tile_radius
+            inside[(x, y)] = d <= -0.0
+            c.blend(x, y, DARK, max(0.0, min(1.0, d + 1.6 * s + 0.5)))
+    if size >= 32:
+        ring, quill = quill_mark(15.0, 14.5, 8.8, 1.9)
+        c.paint(ring, LIGHT)
+        c.paint(quill, DARK)
+    else:
+        # Too small for the dark quill to read: a plain light Q with a short tail.
+        ring, quill = quill_mark(7.5, 7.3, 4.3, 1.25)
+        c.paint(ring, LIGHT)
+        c.paint(Shape().line([(9.0, 9.0), (12.6, 12.6)], 1.3, 0.7), LIGHT)
+    indices = []
+    mask = []
+    for y, row in enumerate(c.rgb_rows()):
+        indices.append([nearest(ICON_PALETTE, p) if inside[(x, y)] else 0 for x, p in enumerate(row)])
+        mask.append([0 if inside[(x, y)] else 1 for x in range(size)])
+    return indices, mask
+
+
+def nearest(palette, colour):
+    return min(range(len(palette)), key=lambda i: sum((palette[i][k] - colour[k]) ** 2 for k in range(3)))
+
+
+def bmp_bytes(canvas):
+    row_size = (canvas.width * 3 + 3) & ~3
+    rows = []
+    for row in reversed(canvas.rgb_rows()):  # bottom-up
+        data = b''.join(struct.pack('BBB', b, g, r) for (r, g, b) in row)
+        rows.append(data + b'\0' * (row_size - len(data)))
+    pixels = b''.join(rows)
+    info = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return header + info + pixels
+
+
+def icon_image_bytes(size, indices, mask):
+    xor_row = ((size * 4 + 31) // 32) * 4
+    and_row = ((size + 31) // 32) * 4
+    xor = b''
+    for row in reversed(indices):
+        data = bytes((row[x] << 4) | row[x + 1] for x in range(0, size, 2))
+        xor += data + b'\0' * (xor_row - len(data))
+    andm = b''
+    for row in reversed(mask):
+        bits = 0
+        for bit in row:
+            bits = (bits << 1) | bit
+        data = bits.to_bytes(size // 8, 'big')
+        andm += data + b'\0' * (and_row - len(data))
+    palette = b''.join(struct.pack('BBBB', b, g, r, 0) for (r, g, b) in ICON_PALETTE)
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, len(xor) + len(andm), 0, 0, 16, 0)
+    return info + palette + xor + andm
+
+
+def ico_bytes(sizes):
+    images = [icon_image_bytes(size, *draw_icon(size)) for size in sizes]
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(sizes, images):
+        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return out + b''.join(images)
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    files = {'banner.bmp': bmp_bytes(draw_banner()), 'QuillmarshVPN.ico': ico_bytes([32, 16])}
+    for step in range(7):
+        files['progress%d.bmp' % (step + 1)] = bmp_bytes(draw_frame(step))
+    for name, data in files.items():
+        with open(os.path.join(out, name), 'wb') as f:
+            f.write(data)
+        print(os.path.join(out, name))
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,30 @@
+// Resource identifiers of QuillmarshVPN.exe, shared by the resource script and the code.
+#pragma once
+
+// The login dialog's template.
+#define IDD_LOGIN_DIALOG        102
+
+// The window's big and small icon.
+#define IDI_LOGIN_ICON          128
+
+// The logo banner at the top of the dialog.
+#define IDB_BANNER              130
+
+// The progress animation's frames, drawn in order from the computer to the server
+// and back; the code steps through the numbers, so they must stay consecutive.
+#define IDB_PROGRESS_FIRST      132
+#define IDB_PROGRESS_2          133
+#define IDB_PROGRESS_3          134
+#define IDB_PROGRESS_4          135
+#define IDB_PROGRESS_5          136
+#define IDB_PROGRESS_6          137
+#define IDB_PROGRESS_LAST       138
+
+// Controls of the login dialog. Login and Cancel are the system's IDOK and IDCANCEL.
+#define IDC_USER_ID             1000
+#define IDC_PASSWORD            1001
+#define IDC_STATUS              1003
+
+#ifndef IDC_STATIC
+#define IDC_STATIC              (-1)
+#endif
