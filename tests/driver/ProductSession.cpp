@@ -1,0 +1,136 @@
+#include "ProductSession.h"
+
+#include "FindTopLevelWindow.h"
+#include "WaitUntil.h"
+
+namespace driver {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+bool SameName(const std::string& entry, const std::string& name) {
+    return entry.size() > name.size() && entry[name.size()] == '=' &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, entry.c_str(), static_cast<int>(name.size()),
+                          name.c_str(), static_cast<int>(name.size())) == CSTR_EQUAL;
+}
+
+// The test's own environment with the session's variables set on top, as the
+// double-NUL-terminated block CreateProcess takes.
+std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& overrides) {
+    std::vector<std::string> entries;
+    if (char* inherited = GetEnvironmentStringsA()) {
+        for (const char* p = inherited; *p != '\0'; p += entries.back().size() + 1) entries.emplace_back(p);
+        FreeEnvironmentStringsA(inherited);
+    }
+    for (const auto& [name, value] : overrides) {
+        std::string entry = name + "=" + value;
+        bool replaced = false;
+        for (auto& existing : entries) {
+            if (SameName(existing, name)) {
+                existing = entry;
+                replaced = true;
+            }
+        }
+        if (!replaced) entries.push_back(entry);
+    }
+    std::string block;
+    for (const auto& entry : entries) block += entry + '\0';
+    block += '\0';
+    return block;
+}
+
+}  // namespace
+
+std::string ProductSession::BesideTestProgram(const std::string& fileName) {
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return FolderOf(std::string(path, length)) + "\\" + fileName;
+}
+
+ProductSession::~ProductSession() {
+    close();
+}
+
+bool ProductSession::start(const Options& options) {
+    if (process_ != nullptr) {
+        lastError_ = ERROR_ALREADY_EXISTS;
+        return false;
+    }
+    std::string program = options.program.empty() ? BesideTestProgram(kProgramName) : options.program;
+    std::string folder = options.currentDirectory.empty() ? FolderOf(program) : options.currentDirectory;
+    std::string commandLine = "\"" + program + "\"";
+    if (!options.arguments.empty()) commandLine += " " + options.arguments;
+    std::string environment = EnvironmentBlock(options.environment);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
+                        folder.c_str(), &startup, &info)) {
+        lastError_ = GetLastError();
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    lastError_ = 0;
+    return true;
+}
+
+bool ProductSession::running() const {
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+Window ProductSession::waitForWindow(const char* caption, DWORD timeoutMs) {
+    Window found;
+    WaitUntil(
+        [&] {
+            found = FindTopLevelWindow(processId_, nullptr, caption);
+            return found && found.visible();
+        },
+        timeoutMs);
+    if (found && found.visible()) {
+        window_ = found;
+        return found;
+    }
+    return Window();
+}
+
+Window ProductSession::waitForMessageBox(const char* caption, DWORD timeoutMs) const {
+    Window found;
+    bool shown = WaitUntil(
+        [&] {
+            found = FindTopLevelWindow(processId_, "#32770", caption);
+            return found && found.visible();
+        },
+        timeoutMs);
+    return shown ? found : Window();
+}
+
+bool ProductSession::waitForGone(const Window& window, DWORD timeoutMs) {
+    return WaitUntil([&] { return !window.exists() || !window.visible(); }, timeoutMs);
+}
+
+bool ProductSession::waitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode != nullptr && !GetExitCodeProcess(process_, exitCode)) *exitCode = 0;
+    return true;
+}
+
+bool ProductSession::close(DWORD timeoutMs) {
+    if (process_ == nullptr) return true;
+    bool endedByItself = WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+    if (!endedByItself) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, timeoutMs);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    window_ = Window();
+    return endedByItself;
+}
+
+}  // namespace driver
