@@ -1,0 +1,171 @@
+// The tunnel addresses and the split-tunnel routes: five route commands run
+// one after another as windowless children, the client address last in each.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "RunHiddenCommand.h"
+#include "VpnLinkTestFixture.h"
+
+namespace {
+
+std::vector<std::string> Commands(const std::vector<LogLine>& runs) {
+    std::vector<std::string> commands;
+    for (const LogLine& run : runs)
+        commands.push_back(run.Get("cmd"));
+    return commands;
+}
+
+unsigned long long Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+bool HandleIsOpen(HANDLE handle) {
+    DWORD flags;
+    return GetHandleInformation(handle, &flags) != FALSE;
+}
+
+TEST_F(VpnLinkTest, ConnectRunsTheFiveRouteCommandsInOrderWithTheClientAddressLast) {
+    Scenario("projection.client=10.200.41.5\nprojection.server=10.200.41.1");
+    SetEnvironmentVariableA("QM_ROUTE_DELAY_MS", "150");
+    VpnLink link;
+    ASSERT_TRUE(link.Connect()) << link.lastError;
+    EXPECT_STREQ(link.clientAddress, "10.200.41.5");
+    EXPECT_STREQ(link.serverAddress, "10.200.41.1");
+
+    const LogLine projection = CallsOf(RasCalls(), "RasGetProjectionInfoA").at(0);
+    EXPECT_EQ(projection.Get("projection"), std::to_string(RASP_PppIp));
+    EXPECT_EQ(projection.Get("info.dwSize"), "48");
+    EXPECT_EQ(projection.Get("size"), "48");
+    EXPECT_EQ(projection.Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(link.connection)));
+
+    std::vector<LogLine> runs = RouteRuns();
+    EXPECT_EQ(Commands(runs), (std::vector<std::string>{
+                                  "route DELETE 0.0.0.0 10.200.41.5",
+                                  "route ADD 10.200.3.0 MASK 255.255.255.0 10.200.41.5",
+                                  "route ADD 10.200.4.0 MASK 255.255.255.0 10.200.41.5",
+                                  "route ADD 10.200.32.0 MASK 255.255.252.0 10.200.41.5",
+                                  "route ADD 10.200.36.0 MASK 255.255.252.0 10.200.41.5",
+                              }));
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(i);
+        // No window placement or show state was asked for.
+        EXPECT_EQ(runs[i].Get("startup.dwFlags"), "0");
+        EXPECT_EQ(runs[i].Get("startup.wShowWindow"), "0");
+        if (i > 0) {
+            EXPECT_GE(std::stoull(runs[i].Get("start")), std::stoull(runs[i - 1].Get("end")));
+        }
+    }
+
+    ASSERT_EQ(recorder.created.size(), 5u);
+    for (const CreateProcessCall& call : recorder.created) {
+        SCOPED_TRACE(call.commandLine);
+        EXPECT_TRUE(call.applicationNameNull);
+        EXPECT_TRUE(call.processAttributesNull);
+        EXPECT_TRUE(call.threadAttributesNull);
+        EXPECT_FALSE(call.inheritHandles);
+        EXPECT_EQ(call.creationFlags, static_cast<DWORD>(CREATE_NO_WINDOW));
+        EXPECT_TRUE(call.environmentNull);
+        EXPECT_TRUE(call.currentDirectoryNull);
+        STARTUPINFOA expected = {};
+        expected.cb = 68;
+        EXPECT_EQ(memcmp(&call.startup, &expected, sizeof expected), 0);
+    }
+}
+
+TEST_F(VpnLinkTest, RoutesReplaceTheTunnelsDefaultRoute) {
+    VpnLink link;
+    ASSERT_TRUE(link.Connect()) << link.lastError;
+    std::ifstream file(m_routeTable);
+    std::vector<std::string> table;
+    for (std::string line; std::getline(file, line);)
+        table.push_back(line);
+    EXPECT_EQ(table, (std::vector<std::string>{
+                         "0.0.0.0 0.0.0.0 192.168.56.1 25",
+                         "10.200.3.0 255.255.255.0 10.200.40.23 1",
+                         "10.200.4.0 255.255.255.0 10.200.40.23 1",
+                         "10.200.32.0 255.255.252.0 10.200.40.23 1",
+                         "10.200.36.0 255.255.252.0 10.200.40.23 1",
+                     }));
+    std::vector<LogLine> runs = RouteRuns();
+    ASSERT_EQ(runs.size(), 5u);
+    for (const LogLine& run : runs)
+        EXPECT_EQ(run.Get("exit"), "0") << run.Get("cmd");
+}
+
+TEST_F(VpnLinkTest, WithoutInstallRoutesTheAddressesAreSetAndNoCommandRuns) {
+    VpnLink link;
+    link.installRoutes = false;
+    ASSERT_TRUE(link.Connect()) << link.lastError;
+    EXPECT_STREQ(link.clientAddress, "10.200.40.23");
+    EXPECT_STREQ(link.serverAddress, "10.200.40.1");
+    EXPECT_TRUE(recorder.created.empty());
+    EXPECT_TRUE(RouteRuns().empty());
+}
+
+TEST_F(VpnLinkTest, WithNoRoutesOnlyTheDefaultRouteIsDeleted) {
+    VpnLink link;
+    link.routes.clear();
+    ASSERT_TRUE(link.Connect()) << link.lastError;
+    EXPECT_EQ(Commands(RouteRuns()), std::vector<std::string>{"route DELETE 0.0.0.0 10.200.40.23"});
+}
+
+TEST_F(VpnLinkTest, CommandThatCannotStartIsSkippedAndTheRestStillRun) {
+    recorder.failingCreate = 2;
+    VpnLink link;
+    ASSERT_TRUE(link.Connect()) << link.lastError;
+    EXPECT_STREQ(link.lastError, "");
+    EXPECT_EQ(recorder.created.size(), 5u);
+    EXPECT_EQ(Commands(RouteRuns()), (std::vector<std::string>{
+                                         "route DELETE 0.0.0.0 10.200.40.23",
+                                         "route ADD 10.200.4.0 MASK 255.255.255.0 10.200.40.23",
+                                         "route ADD 10.200.32.0 MASK 255.255.252.0 10.200.40.23",
+                                         "route ADD 10.200.36.0 MASK 255.255.252.0 10.200.40.23",
+                                     }));
+}
+
+TEST_F(VpnLinkTest, MissingProgramReturnsAtOnce) {
+    DWORD started = GetTickCount();
+    RunHiddenCommand("qm-no-such-program 1 2 3");
+    EXPECT_LT(GetTickCount() - started, 3000u);
+    ASSERT_EQ(recorder.created.size(), 1u);
+    EXPECT_FALSE(recorder.created[0].result);
+    EXPECT_EQ(recorder.created[0].commandLine, "qm-no-such-program 1 2 3");
+}
+
+TEST_F(VpnLinkTest, RunHiddenCommandWaitsForTheChildAndClosesBothHandles) {
+    SetEnvironmentVariableA("QM_ROUTE_DELAY_MS", "300");
+    RunHiddenCommand("route PRINT");
+    unsigned long long returned = Now();
+    std::vector<LogLine> runs = RouteRuns();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_LE(std::stoull(runs[0].Get("end")), returned);
+    ASSERT_EQ(recorder.created.size(), 1u);
+    EXPECT_FALSE(HandleIsOpen(recorder.created[0].child.hProcess));
+    EXPECT_FALSE(HandleIsOpen(recorder.created[0].child.hThread));
+}
+
+DWORD WINAPI RunPrint(LPVOID) {
+    RunHiddenCommand("route PRINT");
+    return 0;
+}
+
+TEST_F(VpnLinkTest, ChildThreadHandleIsClosedWhileTheChildStillRuns) {
+    SetEnvironmentVariableA("QM_ROUTE_DELAY_MS", "1500");
+    recorder.createdEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE runner = CreateThread(nullptr, 0, RunPrint, nullptr, 0, nullptr);
+    ASSERT_NE(runner, nullptr);
+    ASSERT_EQ(WaitForSingleObject(recorder.createdEvent, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(recorder.created.size(), 1u);
+    Sleep(300);
+    EXPECT_FALSE(HandleIsOpen(recorder.created[0].child.hThread));
+    EXPECT_TRUE(HandleIsOpen(recorder.created[0].child.hProcess));
+    EXPECT_EQ(WaitForSingleObject(runner, 20000), WAIT_OBJECT_0);
+    CloseHandle(runner);
+    CloseHandle(recorder.createdEvent);
+    recorder.createdEvent = nullptr;
+}
+
+} // namespace
