@@ -1,3 +1,6 @@
+// Sockets first: the system headers want it before windows.h.
+#include <winsock2.h>
+
 #include "LoginTestSupport.h"
 
 #include "LoginMessages.h"
@@ -151,3 +154,25 @@ ULONGLONG SystemTimeNow() {
 }
 
 std::string InstalledClientPath() { return "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe"; }
+
+ListeningPort::ListeningPort() : m_socket(INVALID_SOCKET), m_port(0) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    if (listener != INVALID_SOCKET && bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        listen(listener, 4) == 0 && getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        m_socket = listener;
+        m_port = ntohs(address.sin_port);
+    } else if (listener != INVALID_SOCKET) {
+        closesocket(listener);
+    }
+}
+
+ListeningPort::~ListeningPort() {
+    if (m_socket != INVALID_SOCKET) closesocket(m_socket);
+    WSACleanup();
+}

@@ -81,3 +81,15 @@ std::string UniqueTempPath(const char* stem);
 ULONGLONG SystemTimeNow();
 // The installed client's path in this prefix.
 std::string InstalledClientPath();
+
+// A TCP port on 127.0.0.1 that accepts connections, for the worker's probe.
+class ListeningPort {
+public:
+    ListeningPort();
+    ~ListeningPort();
+    unsigned short port() const { return m_port; }
+
+private:
+    UINT_PTR m_socket;
+    unsigned short m_port;
+};

@@ -139,6 +139,11 @@ BOOL WINAPI SetTimerWithFault(HANDLE timer, const LARGE_INTEGER* due, LONG perio
     return SetWaitableTimer(timer, due, period, routine, argument, resume);
 }
 
+std::string TimerFaultName(const ::testing::TestParamInfo<TimerFault>& info) {
+    static const char* const names[] = {"HideNotCreated", "SecondNotCreated", "HideNotArmed", "SecondNotArmed"};
+    return names[static_cast<int>(info.param)];
+}
+
 class UnsupervisedClientTest : public RunTradingClientTest,
                                public ::testing::WithParamInterface<TimerFault> {};
 
@@ -174,11 +179,7 @@ TEST_P(UnsupervisedClientTest, ReturnsAtOnceAndLeavesTheClientRunning) {
 INSTANTIATE_TEST_SUITE_P(EachTimerCall, UnsupervisedClientTest,
                          ::testing::Values(TimerFault::HideNotCreated, TimerFault::SecondNotCreated,
                                            TimerFault::HideNotArmed, TimerFault::SecondNotArmed),
-                         [](const ::testing::TestParamInfo<TimerFault>& info) {
-                             const char* names[] = {"HideNotCreated", "SecondNotCreated", "HideNotArmed",
-                                                    "SecondNotArmed"};
-                             return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         TimerFaultName);
 
 int g_apcsRun;
 
