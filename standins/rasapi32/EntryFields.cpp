@@ -27,6 +27,11 @@ const EntryField kEntryFields[] = {
 };
 const size_t kEntryFieldCount = sizeof kEntryFields / sizeof kEntryFields[0];
 
+static_assert(offsetof(RASENTRYA, dwSubEntries) == 1768, "NT 4.0 record");
+static_assert(offsetof(RASENTRYA, guidId) == 1808, "NT 4.0 multilink record");
+static_assert(offsetof(RASENTRYA, dwfOptions2) == 2088, "Windows 2000 record");
+static_assert(sizeof(RASENTRYA) == 2884, "Windows XP record");
+
 bool IsEntryVersion(DWORD size) {
     return size == offsetof(RASENTRYA, dwSubEntries)  // Windows NT 4.0
            || size == offsetof(RASENTRYA, guidId)     // NT 4.0 with multilink
