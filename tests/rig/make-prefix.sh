@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
-template="$1"; copy="${2:-}"
+template=$(realpath -m "$1"); copy=${2:+$(realpath -m "$2")}
 mkdir -p "$(dirname "$template")"
 
 make_template() {
