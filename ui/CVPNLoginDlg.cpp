@@ -1,0 +1,315 @@
+#include "CVPNLoginDlg.h"
+
+#include <cstdlib>
+
+#include "LoginMessages.h"
+#include "LoginWorker.h"
+#include "StartupSettings.h"
+
+namespace {
+const COLORREF kBackgroundColour = RGB(107, 132, 115);
+const COLORREF kStatusColour = RGB(160, 198, 172);
+const COLORREF kEditColour = RGB(255, 255, 255);
+
+// The status area: the dialog is this much shorter, and its buttons this much
+// higher, while the status box is hidden.
+const int LAYOUT_SHIFT = 67;
+
+const UINT_PTR ANIMATION_TIMER_ID = 6969;
+const UINT kAnimationPeriodMs = 150;
+const int kFirstFrame = IDB_PROGRESS_FIRST;
+const int kLastFrame = IDB_PROGRESS_LAST;
+const int kStripX = 4;
+const int kStripY = 124;
+
+const char kConnectingText[] = "CONNECTING TO NETWORK ...";
+const int kConnectingX = 66;
+const int kConnectingY = 127;
+const char kErrorCaption[] = "VPN Connection Error   ";
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_CTLCOLOR()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_TIMER()
+    ON_BN_CLICKED(IDOK, &CVPNLoginDlg::OnLoginClicked)
+    ON_EN_CHANGE(IDC_USER_ID, &CVPNLoginDlg::OnCredentialsChanged)
+    ON_EN_CHANGE(IDC_PASSWORD, &CVPNLoginDlg::OnCredentialsChanged)
+END_MESSAGE_MAP()
+
+CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
+    : CDialog(IDD, pParent),
+      m_frame(0),
+      m_frameStep(0),
+      m_windowRect(),
+      m_loginRect(),
+      m_cancelRect(),
+      m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)),
+      m_worker(NULL),
+      m_configHost(StartupSettings::kConfigHostPreset),
+      m_configPort(StartupSettings::kConfigPortPreset),
+      m_statusShown(false),
+      m_attemptRunning(false) {}
+
+CVPNLoginDlg::~CVPNLoginDlg() {
+    if (m_worker) {
+        // The worker hangs up before it ends, so this wait is what keeps the
+        // VPN from outliving the program.
+        SendCancel(m_worker);
+        WaitForWorkerEnd(m_worker);
+        ReleaseWorker(m_worker);
+        m_worker = NULL;
+    }
+}
+
+void CVPNLoginDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_USER_ID, m_userEdit);
+    DDX_Control(pDX, IDC_PASSWORD, m_passwordEdit);
+    DDX_Text(pDX, IDC_USER_ID, m_userName);
+    DDX_Text(pDX, IDC_PASSWORD, m_password);
+}
+
+BOOL CVPNLoginDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    m_backgroundBrush.CreateSolidBrush(kBackgroundColour);
+    m_statusBrush.CreateSolidBrush(kStatusColour);
+
+    GetDlgItem(IDOK)->EnableWindow(FALSE);
+    GetDlgItem(IDC_STATUS)->ShowWindow(SW_HIDE);
+
+    StartupSettings::LoadConfigServer(m_configHost, m_configPort);
+
+    GetDlgItem(IDOK)->GetWindowRect(&m_loginRect);
+    ScreenToClient(&m_loginRect);
+    GetDlgItem(IDCANCEL)->GetWindowRect(&m_cancelRect);
+    ScreenToClient(&m_cancelRect);
+    GetWindowRect(&m_windowRect);
+    MoveButtonsBy(-LAYOUT_SHIFT);
+    m_windowRect.bottom -= LAYOUT_SHIFT;
+    SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
+                 m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
+
+    CString loginName;
+    if (StartupSettings::ReadLoginName(loginName)) {
+        m_userEdit.SetWindowText(loginName);
+        return TRUE;  // the framework focuses the first tab stop: the Password box
+    }
+    SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    m_userEdit.SetFocus();
+    return FALSE;
+}
+
+BOOL CVPNLoginDlg::OnEraseBkgnd(CDC* pDC) {
+    RECT client;
+    GetClientRect(&client);
+    pDC->FillRect(&client, &m_backgroundBrush);
+    return TRUE;
+}
+
+HBRUSH CVPNLoginDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    const bool isStatus = pWnd->GetDlgCtrlID() == IDC_STATUS;
+    HBRUSH brush = isStatus ? static_cast<HBRUSH>(m_statusBrush)
+                            : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    switch (nCtlColor) {
+    case CTLCOLOR_STATIC:
+        pDC->SetBkColor(isStatus ? kStatusColour : kBackgroundColour);
+        // The labels' rectangles are filled with this brush wherever their
+        // text is narrower than the control: it must be the dialog's colour.
+        return isStatus ? brush : static_cast<HBRUSH>(m_backgroundBrush);
+    case CTLCOLOR_EDIT:
+        pDC->SetBkColor(kEditColour);
+        return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    default:
+        return brush;
+    }
+}
+
+HCURSOR CVPNLoginDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CVPNLoginDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == ANIMATION_TIMER_ID) DrawNextFrame();
+}
+
+void CVPNLoginDlg::OnLoginClicked() { OnOK(); }
+
+void CVPNLoginDlg::OnCredentialsChanged() {
+    UpdateData(TRUE);
+    GetDlgItem(IDOK)->EnableWindow(!m_userName.IsEmpty() && !m_password.IsEmpty());
+}
+
+void CVPNLoginDlg::OnOK() {
+    UpdateData(TRUE);
+    CString user = m_userName;
+    CString password = m_password;
+
+    CDC* dc = GetDC();
+    dc->SetBkColor(kBackgroundColour);
+    dc->SetBkMode(TRANSPARENT);
+    dc->TextOut(kConnectingX, kConnectingY, kConnectingText);
+    ReleaseDC(dc);
+
+    GetDlgItem(IDOK)->EnableWindow(FALSE);
+    GetDlgItem(IDCANCEL)->EnableWindow(FALSE);
+
+    m_password.Empty();
+    UpdateData(FALSE);
+
+    m_attemptRunning = true;
+    if (m_worker) {
+        SendCredentials(m_worker, user, password);
+        ReleaseWorker(m_worker);
+        m_worker = NULL;
+    } else {
+        StartLoginWorker(user, password, this);
+    }
+}
+
+void CVPNLoginDlg::OnCancel() {
+    // While an attempt runs only its final notification may end the dialog:
+    // the system's dialog manager ignores Esc and Close while Cancel is
+    // disabled, and so do we, whoever sends the command.
+    if (!GetDlgItem(IDCANCEL)->IsWindowEnabled()) return;
+    CDialog::OnCancel();
+}
+
+BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
+    switch (pMsg->message) {
+    case WM_LOGIN_HIDE:
+        OnLoginHide();
+        return TRUE;
+    case WM_LOGIN_FAILED:
+        OnLoginFailed(reinterpret_cast<char*>(pMsg->lParam));
+        return TRUE;
+    case WM_LOGIN_FINISHED:
+        m_attemptRunning = false;
+        CDialog::OnOK();
+        return TRUE;
+    case WM_LOGIN_STATUS:
+        OnLoginStatus(reinterpret_cast<char*>(pMsg->lParam));
+        return TRUE;
+    case WM_LOGIN_READY:
+        OnLoginReady();
+        break;  // not consumed: on to the usual handling
+    }
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F8) {
+        OnDiagnosticKey();
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CVPNLoginDlg::OnLoginHide() {
+    ShowWindow(SW_HIDE);
+    Sleep(0);
+}
+
+void CVPNLoginDlg::OnLoginFailed(char* text) {
+    if (text) {
+        ::MessageBoxA(GetSafeHwnd(), text, kErrorCaption, MB_OK);
+        free(text);
+    }
+    ShowWindow(SW_SHOW);
+    Invalidate(TRUE);
+    GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
+    // A diagnostic run that failed never reaches its ready notification.
+    StopAnimation();
+    if (m_worker) {
+        ReleaseWorker(m_worker);
+        m_worker = NULL;
+    }
+    m_attemptRunning = false;
+}
+
+void CVPNLoginDlg::OnLoginStatus(char* text) {
+    if (!m_statusShown) {
+        RevealStatusArea(text);
+        return;
+    }
+    if (text) {
+        AppendStatusText(text);
+        free(text);
+    }
+}
+
+void CVPNLoginDlg::RevealStatusArea(char* text) {
+    if (text) {
+        m_windowRect.bottom += LAYOUT_SHIFT;
+        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
+                     m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
+        MoveButtonsBy(LAYOUT_SHIFT);
+        CWnd* status = GetDlgItem(IDC_STATUS);
+        status->ShowWindow(SW_SHOW);
+        status->SetWindowText(text);
+        free(text);
+    }
+    ShowWindow(SW_SHOW);
+    Invalidate(TRUE);
+    GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
+    m_statusShown = true;
+}
+
+void CVPNLoginDlg::AppendStatusText(const char* text) {
+    CWnd* status = GetDlgItem(IDC_STATUS);
+    CString shown;
+    status->GetWindowText(shown);
+    shown += text;
+    status->SetWindowText(shown);
+}
+
+void CVPNLoginDlg::MoveButtonsBy(int dy) {
+    m_loginRect.top += dy;
+    GetDlgItem(IDOK)->SetWindowPos(NULL, m_loginRect.left, m_loginRect.top, 0, 0,
+                                   SWP_NOSIZE | SWP_NOZORDER);
+    m_cancelRect.top += dy;
+    GetDlgItem(IDCANCEL)->SetWindowPos(NULL, m_cancelRect.left, m_cancelRect.top, 0, 0,
+                                       SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void CVPNLoginDlg::OnLoginReady() {
+    KillTimer(ANIMATION_TIMER_ID);
+    Invalidate(TRUE);
+}
+
+void CVPNLoginDlg::OnDiagnosticKey() {
+    if (m_worker || m_attemptRunning) return;
+    m_frame = kFirstFrame - 1;
+    m_frameStep = +1;
+    SetTimer(ANIMATION_TIMER_ID, kAnimationPeriodMs, NULL);
+    m_worker = StartDiagnosticWorker(m_configHost, static_cast<unsigned short>(m_configPort), this);
+    if (!m_worker) StopAnimation();
+}
+
+void CVPNLoginDlg::StopAnimation() {
+    if (KillTimer(ANIMATION_TIMER_ID)) Invalidate(TRUE);
+}
+
+void CVPNLoginDlg::DrawNextFrame() {
+    CDC* dc = GetDC();
+    m_frame += m_frameStep;
+    if (m_frame > kLastFrame) {
+        m_frame = kLastFrame - 1;
+        m_frameStep = -1;
+    }
+    if (m_frame < kFirstFrame) {
+        m_frame = kFirstFrame + 1;
+        m_frameStep = +1;
+    }
+    CBitmap frame;
+    frame.LoadBitmap(m_frame);
+    BITMAP size;
+    frame.GetBitmap(&size);
+
+    CDC memory;
+    memory.CreateCompatibleDC(dc);
+    CBitmap* previous = memory.SelectObject(&frame);
+    dc->BitBlt(kStripX, kStripY, size.bmWidth, size.bmHeight, &memory, 0, 0, SRCCOPY);
+    memory.SelectObject(previous);
+    memory.DeleteDC();
+    ReleaseDC(dc);
+    frame.DeleteObject();
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include "afxwin.h"
+#include "resource.h"
+
+// The program's only window: the login dialog, its colours, its reactions to
+// the login worker's notifications and the F8 diagnostic strip.
+class CVPNLoginDlg : public CDialog {
+public:
+    enum { IDD = IDD_LOGIN_DIALOG };
+
+    explicit CVPNLoginDlg(CWnd* pParent = NULL);
+    virtual ~CVPNLoginDlg();
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    BOOL OnEraseBkgnd(CDC* pDC);
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    HCURSOR OnQueryDragIcon();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnLoginClicked();
+    void OnCredentialsChanged();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnLoginHide();
+    void OnLoginFailed(char* text);
+    void OnLoginStatus(char* text);
+    void OnLoginReady();
+    void OnDiagnosticKey();
+    void StopAnimation();
+    void DrawNextFrame();
+    void RevealStatusArea(char* text);
+    void AppendStatusText(const char* text);
+    void MoveButtonsBy(int dy);
+
+    CEdit m_userEdit;
+    CEdit m_passwordEdit;
+    CString m_userName;
+    CString m_password;
+    CBrush m_backgroundBrush;
+    CBrush m_statusBrush;
+    int m_frame;
+    int m_frameStep;
+    RECT m_windowRect;
+    RECT m_loginRect;
+    RECT m_cancelRect;
+    HICON m_hIcon;
+    CWinThread* m_worker;
+    CString m_configHost;
+    int m_configPort;
+    bool m_statusShown;
+    // Set from Login until the attempt's final notification: F8 must not
+    // start a second dial of the same entry beside a running attempt.
+    bool m_attemptRunning;
+};
