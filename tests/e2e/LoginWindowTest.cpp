@@ -1,0 +1,188 @@
+// The login window as a user first sees it: the template's controls, the
+// compact layout without the status box, the colours on the screen.
+#include "ProductTest.h"
+
+#include "MapDialogUnits.h"
+#include "Screen.h"
+
+using driver::MapDialogUnits;
+using driver::Screen;
+using driver::WaitUntil;
+using driver::Window;
+
+namespace e2e {
+namespace {
+
+constexpr int kLayoutShift = 67;
+
+struct TemplateControl {
+    int id;
+    const char* className;
+    const char* text;
+    int x, y, width, height;
+    LONG style;
+};
+
+// The template in its order, which is also the Z order and the tab order.
+const TemplateControl kControls[] = {
+    {-1, "Static", "User ID", 55, 52, 24, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {-1, "Static", "Password", 55, 64, 30, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {kPassword, "Edit", "", 90, 63, 49, 12,
+     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_PASSWORD | ES_AUTOHSCROLL},
+    {kUserId, "Edit", "", 90, 50, 49, 12,
+     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_UPPERCASE | ES_AUTOHSCROLL},
+    {IDOK, "Button", "Login", 90, 131, 50, 13, WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_DEFPUSHBUTTON},
+    {IDCANCEL, "Button", "Cancel", 147, 132, 50, 11, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON},
+    {-1, "Static", "", 6, 6, 189, 33, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZEIMAGE},
+    {kStatus, "Edit", "", 6, 89, 190, 39,
+     WS_CHILD | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_READONLY},
+};
+
+std::string Lower(std::string text) {
+    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+class LoginWindow : public ProductTest {
+protected:
+    void SetUp() override {
+        ProductTest::SetUp();
+        StartProduct();
+    }
+
+    // The colour the screen shows at a point of the dialog's client area.
+    COLORREF ClientPixel(int x, int y) const {
+        RECT client = window.clientRectOnScreen();
+        return Screen::pixel(client.left + x, client.top + y);
+    }
+
+    // Waits until what the window paints has reached the screen.
+    void WaitForPaint() const {
+        WaitUntil([&] { return ClientPixel(2, 2) == kBackground; }, 3000);
+    }
+};
+
+TEST_F(LoginWindow, HasItsCaptionNoSystemMenuAndTheToolWindowFrame) {
+    EXPECT_EQ(window.text(), " Quillmarsh VPN Login");
+    EXPECT_EQ(window.className(), "#32770");
+    const LONG style = window.style();
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_VISIBLE), WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    const LONG wanted = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE | WS_EX_APPWINDOW;
+    EXPECT_EQ(window.exStyle() & wanted, wanted);
+}
+
+TEST_F(LoginWindow, CarriesItsIconInBothSizes) {
+    HMODULE exe = LoadLibraryExA(driver::ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(),
+                                 nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    for (int size : {32, 16}) {
+        HANDLE icon = LoadImageA(exe, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(icon, nullptr) << size;
+        if (icon) DestroyIcon(static_cast<HICON>(icon));
+    }
+    FreeLibrary(exe);
+    // Windows answers WM_GETICON from another process; Wine does not.
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return;
+    EXPECT_NE(window.icon(ICON_BIG), nullptr);
+    EXPECT_NE(window.icon(ICON_SMALL), nullptr);
+}
+
+TEST_F(LoginWindow, IsCentredBeforeItLosesTheStatusArea) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT frame = window.windowRect();
+    const int width = frame.right - frame.left;
+    const int fullHeight = frame.bottom - frame.top + kLayoutShift;
+    EXPECT_NEAR(frame.left, work.left + (work.right - work.left - width) / 2, 1);
+    // Centred by its template size; the compact layout then takes the status
+    // area off the bottom only.
+    EXPECT_NEAR(frame.top, work.top + (work.bottom - work.top - fullHeight) / 2, 1);
+}
+
+TEST_F(LoginWindow, ShowsTheTemplateControlsInTheCompactLayout) {
+    const std::vector<Window> children = window.children();
+    ASSERT_EQ(children.size(), std::size(kControls));
+    for (size_t i = 0; i < children.size(); ++i) {
+        const TemplateControl& want = kControls[i];
+        const Window& control = children[i];
+        SCOPED_TRACE(std::string("control ") + std::to_string(i) + " \"" + want.text + "\"");
+        EXPECT_EQ(control.id(), want.id);
+        EXPECT_EQ(Lower(control.className()), Lower(want.className));
+        if (want.id != kPassword && i != 6) {
+            EXPECT_EQ(control.text(), want.text);
+        }
+        // The dialog manager turns the border of an edit into a sunken edge.
+        LONG style = control.style();
+        if (control.exStyle() & WS_EX_CLIENTEDGE) style |= WS_BORDER;
+        EXPECT_EQ(style & want.style, want.style) << std::hex << control.style();
+
+        RECT expected;
+        ASSERT_TRUE(MapDialogUnits(window, want.x, want.y, want.width, want.height, expected));
+        if (want.id == IDOK || want.id == IDCANCEL) OffsetRect(&expected, 0, -kLayoutShift);
+        const RECT actual = control.rectInParent();
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        // The banner shows its bitmap at the bitmap's own size.
+        if (i == 6) {
+            EXPECT_EQ(actual.right - actual.left, 284);
+            EXPECT_EQ(actual.bottom - actual.top, 54);
+        } else {
+            EXPECT_EQ(actual.right - actual.left, expected.right - expected.left);
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom - expected.top);
+        }
+    }
+    EXPECT_FALSE(Control(kStatus).visible());
+    EXPECT_FALSE(Control(IDOK).enabled());
+    EXPECT_TRUE(Control(IDCANCEL).enabled());
+
+    RECT full;
+    ASSERT_TRUE(MapDialogUnits(window, 0, 0, 203, 147, full));
+    const RECT client = window.clientRect();
+    EXPECT_EQ(client.bottom, full.bottom - kLayoutShift);
+}
+
+TEST_F(LoginWindow, TabsFromPasswordToUserIdAndBack) {
+    const Window password = Control(kPassword);
+    const Window user = Control(kUserId);
+    EXPECT_EQ(window.nextTabItem(password), user);
+    // The hidden status box is no stop.
+    EXPECT_EQ(window.nextTabItem(user), password);
+}
+
+TEST_F(LoginWindow, UserIdShowsUpperCaseAndPasswordMasks) {
+    TypeInto(kUserId, "trader7");
+    EXPECT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "TRADER7"; }, 3000))
+        << Control(kUserId).text();
+
+    LRESULT maskCharacter = 0;
+    ASSERT_TRUE(Control(kPassword).send(EM_GETPASSWORDCHAR, 0, 0, &maskCharacter));
+    EXPECT_NE(maskCharacter, 0);
+}
+
+TEST_F(LoginWindow, PaintsTheFirmsColoursWithoutBlackBehindTheLabels) {
+    WaitForPaint();
+    EXPECT_EQ(ClientPixel(2, 2), kBackground);
+    const RECT client = window.clientRect();
+    EXPECT_EQ(ClientPixel(client.right - 3, client.bottom - 3), kBackground);
+
+    // Inside the boxes, away from their borders and text.
+    for (int id : {kUserId, kPassword}) {
+        const RECT box = Control(id).rectInParent();
+        const int x = box.right - 5, y = (box.top + box.bottom) / 2;
+        EXPECT_TRUE(WaitUntil([&] { return ClientPixel(x, y) == kWhite; }, 3000))
+            << id << ": " << std::hex << ClientPixel(x, y);
+    }
+    // The label rectangles beyond their text show the dialog's colour.
+    for (const Window& label : window.children()) {
+        if (label.id() != -1 || label.text().empty()) continue;
+        const RECT r = label.rectInParent();
+        EXPECT_EQ(ClientPixel(r.right - 1, r.bottom - 1), kBackground) << label.text();
+    }
+    // The banner's edges blend into the background.
+    const RECT banner = window.children()[6].rectInParent();
+    EXPECT_EQ(ClientPixel(banner.left + 1, banner.top + 1), kBackground);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,116 @@
+#include "ProductTest.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+void DeleteFolderFiles(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+HKEY OpenProductKey() {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    return key;
+}
+}  // namespace
+
+void ProductTest::SetUp() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder = std::string(temp) + "qm-e2e-" + info->test_suite_name() + "-" + info->name();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteFolderFiles(folder);
+    // Every test starts from a profile without the product's key.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
+}
+
+void ProductTest::TearDown() { product.close(); }
+
+std::vector<std::pair<std::string, std::string>> ProductTest::Environment() const {
+    return {
+        {"QM_RAS_SCENARIO", TestFile("ras-scenario.txt")},
+        {"QM_RAS_LOG", TestFile("ras.log")},
+        {"QM_ROUTE_LOG", TestFile("route.log")},
+        {"QM_ROUTE_TABLE", TestFile("routes.txt")},
+        {"QM_CLIENT_LOG", TestFile("client.log")},
+    };
+}
+
+void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::string>>& extra) {
+    driver::ProductSession::Options options;
+    options.environment = Environment();
+    options.environment.insert(options.environment.end(), extra.begin(), extra.end());
+    ASSERT_TRUE(product.start(options)) << "CreateProcess error " << product.lastError();
+    window = product.waitForWindow();
+    ASSERT_TRUE(window) << "the login window did not appear";
+}
+
+bool ProductTest::StartAnotherCopy(driver::ProductSession& session) {
+    driver::ProductSession::Options options;
+    options.environment = Environment();
+    return session.start(options);
+}
+
+std::string ProductTest::TestFile(const char* name) const { return folder + "\\" + name; }
+
+void ProductTest::WriteRasScenario(const std::string& lines) const {
+    std::ofstream(TestFile("ras-scenario.txt"), std::ios::binary) << lines;
+}
+
+void ProductTest::WriteRegistryString(const char* name, const std::string& value) const {
+    HKEY key = OpenProductKey();
+    ASSERT_NE(key, nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+void ProductTest::WriteRegistryDword(const char* name, DWORD value) const {
+    HKEY key = OpenProductKey();
+    ASSERT_NE(key, nullptr);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+void ProductTest::WriteRegistryBinary(const char* name, const void* data, DWORD size) const {
+    HKEY key = OpenProductKey();
+    ASSERT_NE(key, nullptr);
+    RegSetValueExA(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+std::string ProductTest::ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> ProductTest::ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void ProductTest::TypeInto(int id, const std::string& text) const {
+    ASSERT_TRUE(driver::Keyboard::postText(Control(id), text));
+}
+
+}  // namespace e2e

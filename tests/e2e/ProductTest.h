@@ -1,0 +1,57 @@
+// The fixture of the end-to-end tests: the real QuillmarshVPN.exe beside the
+// test program, in this test program's own Wine prefix, with the stand-ins
+// scripted through files of the test's own.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Keyboard.h"
+#include "ProductSession.h"
+#include "WaitUntil.h"
+#include "Window.h"
+
+namespace e2e {
+
+constexpr const char* kProductKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
+constexpr int kUserId = 1000;
+constexpr int kPassword = 1001;
+constexpr int kStatus = 1003;
+constexpr COLORREF kBackground = RGB(107, 132, 115);
+constexpr COLORREF kStatusBackground = RGB(160, 198, 172);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+class ProductTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program with the stand-ins' scenario and logs of this test and
+    // waits for its window; fails the test when it does not come.
+    void StartProduct(const std::vector<std::pair<std::string, std::string>>& extraEnvironment = {});
+    // A further copy, with the same environment, that is not waited for.
+    bool StartAnotherCopy(driver::ProductSession& session);
+
+    // Files of this test, in a folder that is emptied before it runs.
+    std::string TestFile(const char* name) const;
+    void WriteRasScenario(const std::string& lines) const;
+    void WriteRegistryString(const char* name, const std::string& value) const;
+    void WriteRegistryDword(const char* name, DWORD value) const;
+    void WriteRegistryBinary(const char* name, const void* data, DWORD size) const;
+    static std::string ReadFile(const std::string& path);
+    static std::vector<std::string> ReadLines(const std::string& path);
+
+    driver::Window Control(int id) const { return window.child(id); }
+    void TypeInto(int id, const std::string& text) const;
+
+    std::vector<std::pair<std::string, std::string>> Environment() const;
+
+    driver::ProductSession product;
+    driver::Window window;
+    std::string folder;
+};
+
+}  // namespace e2e

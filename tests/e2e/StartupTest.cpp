@@ -1,0 +1,80 @@
+// One copy at a time: a second start shows the refusal box and ends, and the
+// first copy goes on undisturbed.
+#include "ProductTest.h"
+
+using driver::ProductSession;
+using driver::WaitUntil;
+using driver::Window;
+
+namespace e2e {
+namespace {
+
+constexpr const char* kRefusalCaption = "Startup Error...";
+constexpr const char* kRefusalText =
+    "Quillmarsh VPN is already running. Only one copy    \r\nof Quillmarsh VPN can run at a time";
+
+class Startup : public ProductTest {
+protected:
+    // Starts a copy that must be refused and returns its box.
+    Window StartRefusedCopy(ProductSession& copy) {
+        EXPECT_TRUE(StartAnotherCopy(copy));
+        Window box = copy.waitForMessageBox(kRefusalCaption);
+        EXPECT_TRUE(box) << "no refusal box";
+        return box;
+    }
+
+    static bool CloseBox(const Window& box) { return box.child(IDOK).click(); }
+};
+
+TEST_F(Startup, SecondCopyShowsTheRefusalAndEndsWhenItIsClosed) {
+    StartProduct();
+    ProductSession second;
+    Window box = StartRefusedCopy(second);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.child(0xFFFF).text(), kRefusalText);
+    EXPECT_EQ(ProductSession::waitForGone(window, 0), false);
+
+    ASSERT_TRUE(CloseBox(box));
+    EXPECT_TRUE(second.waitForExit(10000));
+    // The refused copy built no dialog of its own, and the first runs on.
+    EXPECT_TRUE(product.running());
+    EXPECT_TRUE(window.visible());
+}
+
+TEST_F(Startup, RefusedCopyKeepsRefusingUntilItHasEnded) {
+    StartProduct();
+    ProductSession refused;
+    Window box = StartRefusedCopy(refused);
+    ASSERT_TRUE(box);
+
+    // The first copy ends by Cancel...
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    ASSERT_TRUE(product.waitForExit(10000));
+
+    // ...but the refused copy still holds the name.
+    ProductSession third;
+    Window thirdBox = StartRefusedCopy(third);
+    ASSERT_TRUE(thirdBox);
+    ASSERT_TRUE(CloseBox(thirdBox));
+    EXPECT_TRUE(third.waitForExit(10000));
+    ASSERT_TRUE(CloseBox(box));
+    EXPECT_TRUE(refused.waitForExit(10000));
+
+    // Once every copy has gone, the next one runs.
+    ProductSession fourth;
+    ASSERT_TRUE(StartAnotherCopy(fourth));
+    EXPECT_TRUE(fourth.waitForWindow());
+    EXPECT_FALSE(fourth.waitForMessageBox(kRefusalCaption, 500));
+    fourth.close();
+}
+
+TEST_F(Startup, CancelEndsTheProgram) {
+    StartProduct();
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(product.waitForExit(10000, &exitCode));
+    EXPECT_FALSE(window.exists());
+}
+
+}  // namespace
+}  // namespace e2e
