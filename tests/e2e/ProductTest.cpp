@@ -29,14 +29,26 @@ void ProductTest::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    folder = std::string(temp) + "qm-e2e-" + info->test_suite_name() + "-" + info->name();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+        if (c == '/' || c == '\\') c = '_';
+    folder = std::string(temp) + "qm-e2e-" + name;
     CreateDirectoryA(folder.c_str(), nullptr);
     DeleteFolderFiles(folder);
+    clientQuitName = "qm-e2e-client-quit-" + std::to_string(GetCurrentProcessId());
+    clientQuit = CreateEventA(nullptr, TRUE, FALSE, clientQuitName.c_str());
     // Every test starts from a profile without the product's key.
     RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
 }
 
-void ProductTest::TearDown() { product.close(); }
+void ProductTest::TearDown() {
+    // A trading client that outlived the program would hold the test's output
+    // open; it ends when told to.
+    SetEvent(clientQuit);
+    product.close();
+    Sleep(100);
+    CloseHandle(clientQuit);
+}
 
 std::vector<std::pair<std::string, std::string>> ProductTest::Environment() const {
     return {
@@ -45,6 +57,9 @@ std::vector<std::pair<std::string, std::string>> ProductTest::Environment() cons
         {"QM_ROUTE_LOG", TestFile("route.log")},
         {"QM_ROUTE_TABLE", TestFile("routes.txt")},
         {"QM_CLIENT_LOG", TestFile("client.log")},
+        {"QM_CLIENT_QUIT_EVENT", clientQuitName},
+        // Its window would take the focus from the dialog.
+        {"QM_CLIENT_HIDDEN", "1"},
     };
 }
 

@@ -52,6 +52,8 @@ protected:
     driver::ProductSession product;
     driver::Window window;
     std::string folder;
+    std::string clientQuitName;
+    HANDLE clientQuit = nullptr;
 };
 
 }  // namespace e2e

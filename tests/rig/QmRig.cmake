@@ -8,14 +8,20 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/rig/wine-run)
 
 # qm_add_test(<name> SOURCES ... [LIBS ...] [LOCKS ...])
 # One GoogleTest program; each of its tests runs as its own Wine process. Tests
-# of one program share its prefix and never run at once; LOCKS adds resources
-# shared across programs (for instance "display" for tests that read the screen).
+# of one program share its prefix and never run at once. LOCKS names a resource
+# shared across programs instead (for instance "display" for tests that read
+# the screen), which serialises them with every other program that holds it.
 function(qm_add_test name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS;LOCKS" ${ARGN})
+  # One lock each: a list would not survive the discovery script.
+  set(lock ${name})
+  if(A_LOCKS)
+    set(lock ${A_LOCKS})
+  endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gtest gmock gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES RESOURCE_LOCK "${name};${A_LOCKS}" TIMEOUT 120)
+    PROPERTIES RESOURCE_LOCK ${lock} TIMEOUT 120)
 endfunction()

@@ -1,0 +1,253 @@
+// F8: the diagnostic run with its status area and progress strip, followed by a
+// login or ended by Cancel.
+#include "ProductTest.h"
+
+#include <map>
+
+#include "LoopbackListener.h"
+#include "Screen.h"
+
+using driver::Keyboard;
+using driver::ProductSession;
+using driver::Screen;
+using driver::ScreenImage;
+using driver::WaitUntil;
+using driver::Window;
+
+namespace e2e {
+namespace {
+
+constexpr int kLayoutShift = 67;
+constexpr int kFirstFrame = 132;
+constexpr int kLastFrame = 138;
+constexpr int kStripX = 4;
+constexpr int kStripY = 124;
+constexpr int kStripWidth = 297;
+constexpr int kStripHeight = 22;
+
+class Diagnostic : public ProductTest {
+protected:
+    void SetUp() override {
+        ProductTest::SetUp();
+        ASSERT_TRUE(server.listening());
+        // What a firm's installer sets: the marker, then host and port.
+        const BYTE marker = 0;
+        WriteRegistryBinary("Is it safe?", &marker, 1);
+        WriteRegistryString("ConfigSvr IP", "127.0.0.1");
+        WriteRegistryDword("ConfigSvr Port", server.port());
+    }
+
+    std::string ExpectedStatus() const {
+        return "Client: 10.200.40.23\r\nServer: 10.200.40.1\r\nCfgSvr port ping: Success on 127.0.0.1 " +
+               std::to_string(server.port());
+    }
+
+    void PressF8() const { ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_F8)); }
+
+    bool WaitForStatus(const std::string& text, DWORD timeoutMs = 20000) const {
+        return WaitUntil([&] { return Control(kStatus).text() == text; }, timeoutMs);
+    }
+
+    int CountRasCalls(const char* call) const {
+        int count = 0;
+        const std::string wanted = std::string("call=") + call + "\t";
+        for (const std::string& line : ReadLines(TestFile("ras.log")))
+            if (line.compare(0, wanted.size(), wanted) == 0) ++count;
+        return count;
+    }
+
+    bool ClientStarted() const { return !ReadFile(TestFile("client.log")).empty(); }
+
+    ScreenImage CaptureStrip() const {
+        const RECT client = window.clientRectOnScreen();
+        RECT area = {client.left + kStripX, client.top + kStripY, client.left + kStripX + kStripWidth,
+                     client.top + kStripY + kStripHeight};
+        return Screen::capture(area);
+    }
+
+    LoopbackListener server;
+};
+
+// The frames as the program's resources hold them, to tell which one the screen shows.
+class Frames {
+public:
+    Frames() {
+        HMODULE exe = LoadLibraryExA(ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(),
+                                     nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (!exe) return;
+        for (int id = kFirstFrame; id <= kLastFrame; ++id) {
+            HBITMAP bitmap = static_cast<HBITMAP>(
+                LoadImageA(exe, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            if (!bitmap) continue;
+            BITMAPINFO info = {};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = kStripWidth;
+            info.bmiHeader.biHeight = -kStripHeight;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            std::vector<uint32_t> pixels(kStripWidth * kStripHeight);
+            HDC dc = GetDC(nullptr);
+            GetDIBits(dc, bitmap, 0, kStripHeight, pixels.data(), &info, DIB_RGB_COLORS);
+            ReleaseDC(nullptr, dc);
+            DeleteObject(bitmap);
+            frames_[id] = pixels;
+        }
+        FreeLibrary(exe);
+    }
+
+    bool complete() const { return frames_.size() == kLastFrame - kFirstFrame + 1; }
+
+    // The frame the picture shows, 0 for none.
+    int identify(const ScreenImage& image) const {
+        if (image.width() != kStripWidth || image.height() != kStripHeight) return 0;
+        for (const auto& [id, pixels] : frames_) {
+            bool same = true;
+            for (int y = 0; y < kStripHeight && same; ++y)
+                for (int x = 0; x < kStripWidth && same; ++x)
+                    same = (pixels[y * kStripWidth + x] & 0xFFFFFF) ==
+                           (RGB(GetBValue(image.pixel(x, y)), GetGValue(image.pixel(x, y)),
+                                GetRValue(image.pixel(x, y))));
+            if (same) return id;
+        }
+        return 0;
+    }
+
+private:
+    std::map<int, std::vector<uint32_t>> frames_;
+};
+
+TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
+    WriteRasScenario("dial.delay_ms=300\n");
+    StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "500"}});
+    const RECT compact = window.windowRect();
+    const RECT login = Control(IDOK).rectInParent();
+    const RECT cancel = Control(IDCANCEL).rectInParent();
+
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
+    EXPECT_TRUE(Control(kStatus).visible());
+    const RECT grown = window.windowRect();
+    EXPECT_EQ(grown.bottom - grown.top, compact.bottom - compact.top + kLayoutShift);
+    EXPECT_EQ(grown.top, compact.top);
+    EXPECT_EQ(Control(IDOK).rectInParent().top, login.top + kLayoutShift);
+    EXPECT_EQ(Control(IDCANCEL).rectInParent().top, cancel.top + kLayoutShift);
+    EXPECT_TRUE(Control(IDCANCEL).enabled());
+
+    // The status box keeps the firm's colour and cannot be typed into.
+    const RECT status = Control(kStatus).rectInParent();
+    const RECT client = window.clientRectOnScreen();
+    EXPECT_TRUE(WaitUntil([&] {
+        return Screen::pixel(client.left + status.right - 20, client.top + status.bottom - 4) ==
+               kStatusBackground;
+    }, 3000));
+    EXPECT_TRUE(Control(kStatus).style() & ES_READONLY);
+
+    TypeInto(kUserId, "trader");
+    TypeInto(kPassword, "pw");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, 3000));
+    ASSERT_TRUE(Control(IDOK).click());
+    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, 15000));
+    EXPECT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasDialA"), 1);
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+}
+
+TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {
+    WriteRasScenario("dial.delay_ms=0\nhangup.polls=5\n");
+    StartProduct();
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    ASSERT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    EXPECT_FALSE(ClientStarted());
+}
+
+TEST_F(Diagnostic, F8WhileAWorkerIsHeldDoesNothing) {
+    WriteRasScenario("dial.delay_ms=1500\n");
+    StartProduct();
+    PressF8();
+    Sleep(200);
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    PressF8();
+    Sleep(500);
+    EXPECT_EQ(Control(kStatus).text(), ExpectedStatus());
+    EXPECT_EQ(CountRasCalls("RasDialA"), 1);
+}
+
+TEST_F(Diagnostic, F8AfterAFailedRunAppendsBelowTheEarlierTexts) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    const std::string client = "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe";
+    const std::string away = client + ".away";
+    ASSERT_TRUE(MoveFileA(client.c_str(), away.c_str()));
+    StartProduct();
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    TypeInto(kUserId, "u");
+    TypeInto(kPassword, "p");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, 3000));
+    ASSERT_TRUE(Control(IDOK).click());
+    Window box = product.waitForMessageBox("VPN Connection Error   ", 15000);
+    MoveFileA(away.c_str(), client.c_str());
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(box.child(IDOK).click());
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDCANCEL).enabled(); }, 5000));
+
+    const RECT before = window.windowRect();
+    PressF8();
+    EXPECT_TRUE(WaitForStatus(ExpectedStatus() + ExpectedStatus()));
+    // The area was revealed once and stays as it is.
+    const RECT after = window.windowRect();
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_EQ(CountRasCalls("RasDialA"), 2);
+}
+
+TEST_F(Diagnostic, StripRunsThroughTheFramesAndIsGoneAfterReady) {
+    Frames frames;
+    ASSERT_TRUE(frames.complete());
+    WriteRasScenario("dial.delay_ms=7000\n");
+    StartProduct();
+    PressF8();
+
+    // Every frame change the screen shows while the dial takes its time.
+    std::vector<int> seen;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 6000 && seen.size() < 16) {
+        const int frame = frames.identify(CaptureStrip());
+        if (frame != 0 && (seen.empty() || seen.back() != frame)) seen.push_back(frame);
+        Sleep(10);
+    }
+    const std::vector<int> cycle = {132, 133, 134, 135, 136, 137, 138, 137, 136, 135, 134, 133, 132, 133, 134, 135};
+    ASSERT_GE(seen.size(), 14u);
+    EXPECT_EQ(std::vector<int>(seen.begin(), seen.end()),
+              std::vector<int>(cycle.begin(), cycle.begin() + seen.size()));
+
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    // After the ready notification the background paints over the last frame
+    // and no tick draws another.
+    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, 2000));
+    Sleep(400);
+    EXPECT_EQ(frames.identify(CaptureStrip()), 0);
+}
+
+TEST_F(Diagnostic, StripStopsWhenTheRunFails) {
+    Frames frames;
+    ASSERT_TRUE(frames.complete());
+    WriteRasScenario("dial.delay_ms=800\ndial.result=691\n");
+    StartProduct();
+    PressF8();
+    Window box = product.waitForMessageBox("VPN Connection Error   ", 15000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.child(0xFFFF).text(), "RasDial QuillMarsh Professional Trading failed error=691");
+    ASSERT_TRUE(box.child(IDOK).click());
+    ASSERT_TRUE(ProductSession::waitForGone(box, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, 2000));
+    Sleep(400);
+    EXPECT_EQ(frames.identify(CaptureStrip()), 0);
+    // No status came, so the dialog stays compact.
+    EXPECT_FALSE(Control(kStatus).visible());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,224 @@
+// A user's road through the dialog: Ready, an attempt, the hidden wait for the
+// trading client, the end; and the failures that bring the dialog back.
+#include "ProductTest.h"
+
+#include "Screen.h"
+
+using driver::Keyboard;
+using driver::ProductSession;
+using driver::Screen;
+using driver::WaitUntil;
+using driver::Window;
+
+namespace e2e {
+namespace {
+
+constexpr const char* kErrorCaption = "VPN Connection Error   ";
+constexpr const char* kEntry = "QuillMarsh Professional Trading";
+
+ULONGLONG Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+class LoginFlow : public ProductTest {
+protected:
+    void EnterCredentials(const std::string& user, const std::string& password) {
+        TypeInto(kUserId, user);
+        TypeInto(kPassword, password);
+        ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, 3000));
+    }
+
+    Window WaitForErrorBox(DWORD timeoutMs = 20000) {
+        return product.waitForMessageBox(kErrorCaption, timeoutMs);
+    }
+
+    // Closes the error box and waits for the dialog to come back.
+    void DismissErrorBox(const Window& box) {
+        ASSERT_TRUE(box.child(IDOK).click());
+        ASSERT_TRUE(ProductSession::waitForGone(box, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return window.visible() && Control(IDCANCEL).enabled(); }, 5000));
+    }
+
+    int CountRasCalls(const char* call) const {
+        int count = 0;
+        const std::string wanted = std::string("call=") + call + "\t";
+        for (const std::string& line : ReadLines(TestFile("ras.log")))
+            if (line.compare(0, wanted.size(), wanted) == 0) ++count;
+        return count;
+    }
+
+    std::string ClientLogValue(const char* key) const {
+        const std::string prefix = std::string(key) + "=";
+        for (const std::string& line : ReadLines(TestFile("client.log")))
+            if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
+        return std::string();
+    }
+
+    bool WaitForClientStart(DWORD timeoutMs = 20000) const {
+        return WaitUntil([&] { return !ClientLogValue("started").empty(); }, timeoutMs);
+    }
+
+    // True when anything but the dialog's colour shows in the strip where the
+    // connecting text is drawn.
+    bool ConnectingTextShown() const {
+        const RECT client = window.clientRectOnScreen();
+        RECT area = {client.left + 66, client.top + 127, client.left + 226, client.top + 140};
+        driver::ScreenImage image = Screen::capture(area);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != kBackground) return true;
+        return false;
+    }
+};
+
+TEST_F(LoginFlow, LoginIsEnabledOnlyWhileBothBoxesHoldText) {
+    StartProduct();
+    EXPECT_FALSE(Control(IDOK).enabled());
+    TypeInto(kUserId, "a");
+    ASSERT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "A"; }, 3000));
+    EXPECT_FALSE(Control(IDOK).enabled());
+    // A blank is text too: nothing is trimmed.
+    TypeInto(kPassword, " ");
+    EXPECT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, 3000));
+    TypeInto(kUserId, "\b");
+    EXPECT_TRUE(WaitUntil([&] { return !Control(IDOK).enabled(); }, 3000));
+}
+
+TEST_F(LoginFlow, StoredLoginNamePrefillsUserIdAndFocusesPassword) {
+    WriteRegistryString("Login Username", "JSMITH");
+    StartProduct();
+    EXPECT_EQ(Control(kUserId).text(), "JSMITH");
+    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(kPassword); }, 3000));
+}
+
+TEST_F(LoginFlow, WithoutStoredNameUserIdHasTheFocus) {
+    StartProduct();
+    EXPECT_EQ(Control(kUserId).text(), "");
+    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(kUserId); }, 3000));
+}
+
+TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
+    WriteRasScenario("dial.delay_ms=1500\n");
+    StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "5000"}});
+    EnterCredentials("jsmith", "pa55");
+    ASSERT_TRUE(Control(IDOK).click());
+
+    // The attempt: connecting text, both buttons off, the password gone.
+    EXPECT_TRUE(WaitUntil([&] { return !Control(IDCANCEL).enabled(); }, 3000));
+    EXPECT_FALSE(Control(IDOK).enabled());
+    EXPECT_EQ(Control(kUserId).text(), "JSMITH");
+    EXPECT_TRUE(WaitUntil([&] { return Control(kPassword).text().empty(); }, 3000));
+    EXPECT_TRUE(ConnectingTextShown());
+
+    ASSERT_TRUE(WaitForClientStart());
+    EXPECT_EQ(ClientLogValue("commandLine"),
+              "\"C:\\Program Files\\QuillMarsh\\QuillMarsh.exe\" JSMITH pa55");
+    const ULONGLONG clientCreated = std::stoull(ClientLogValue("created"));
+    ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, 10000));
+    const double hiddenAfter = (Now() - clientCreated) / 1e7;
+    EXPECT_GT(hiddenAfter, 3.1);
+    EXPECT_LT(hiddenAfter, 4.5);
+
+    ASSERT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasDialA"), 1);
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    // No error box on the way out.
+    EXPECT_FALSE(WaitForErrorBox(0));
+}
+
+TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "0"}});
+    TypeInto(kUserId, "u");
+    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_RETURN));
+    Sleep(300);
+    EXPECT_TRUE(Control(IDCANCEL).enabled()) << "Enter with Login disabled did something";
+    EnterCredentials("", "p");
+    ASSERT_TRUE(Keyboard::postKey(Control(kPassword), VK_RETURN));
+    EXPECT_TRUE(WaitForClientStart());
+    EXPECT_TRUE(product.waitForExit(15000));
+}
+
+struct FailureCase {
+    const char* name;
+    const char* scenario;
+    bool removeClient;
+    const char* text;
+};
+
+class LoginFailure : public LoginFlow, public ::testing::WithParamInterface<FailureCase> {
+protected:
+    void TearDown() override {
+        LoginFlow::TearDown();
+        if (!movedClient.empty()) MoveFileA(movedClient.c_str(), client.c_str());
+    }
+    std::string client = "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe";
+    std::string movedClient;
+};
+
+TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
+    const FailureCase& c = GetParam();
+    WriteRasScenario(std::string("dial.delay_ms=0\n") + c.scenario);
+    if (c.removeClient) {
+        movedClient = client + ".away";
+        ASSERT_TRUE(MoveFileA(client.c_str(), movedClient.c_str()));
+    }
+    StartProduct();
+    EnterCredentials("jsmith", "secret");
+    ASSERT_TRUE(Control(IDOK).click());
+
+    Window box = WaitForErrorBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.child(0xFFFF).text(), c.text);
+    EXPECT_EQ(box.owner(), window);
+    DismissErrorBox(box);
+
+    EXPECT_TRUE(window.visible());
+    EXPECT_TRUE(Control(IDCANCEL).enabled());
+    EXPECT_FALSE(Control(IDOK).enabled());
+    // The link was hung up before the failure was reported.
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), CountRasCalls("RasDialA") > 0 ? 1 : 0);
+    TypeInto(kPassword, "again");
+    EXPECT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, 3000));
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    EXPECT_TRUE(product.waitForExit(10000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, LoginFailure,
+    ::testing::Values(
+        FailureCase{"Dial", "dial.result=691\n", false,
+                    "RasDial QuillMarsh Professional Trading failed error=691"},
+        FailureCase{"Projection", "projection.result=720\n", false,
+                    "RasGetProjectionInfo QuillMarsh Professional Trading failed error=720"},
+        FailureCase{"MissingClient", "", true,
+                    "Failed starting C:\\Program Files\\QuillMarsh\\QuillMarsh.exe"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST_F(LoginFlow, NothingButTheAttemptsEndClosesTheDialogWhileItRuns) {
+    WriteRasScenario("dial.delay_ms=2500\n");
+    StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "0"}});
+    EnterCredentials("u", "p");
+    ASSERT_TRUE(Control(IDOK).click());
+    ASSERT_TRUE(WaitUntil([&] { return !Control(IDCANCEL).enabled(); }, 3000));
+
+    // Esc, Alt+F4 and the close command all arrive as IDCANCEL or WM_CLOSE.
+    ASSERT_TRUE(window.post(WM_COMMAND, IDCANCEL, 0));
+    ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
+    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_ESCAPE));
+    // F8 must not start a second dial beside this one.
+    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_F8));
+    Sleep(500);
+    EXPECT_TRUE(product.running());
+    EXPECT_TRUE(window.exists());
+
+    EXPECT_TRUE(WaitForClientStart());
+    EXPECT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasDialA"), 1);
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+}
+
+}  // namespace
+}  // namespace e2e
