@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs the program under Wine: set-up, build, a Wine prefix of its own with the
+# stand-ins (RAS, route, the trading client), then the login window.
+#
+#   scripts/run.sh               with $DISPLAY: the window stays until it is closed
+#                                (Ctrl+C ends it); without: a private virtual display,
+#                                a screenshot, and the end
+#   scripts/run.sh --screenshot  ends the program after the screenshot in any case
+#
+# The screenshot of the login window goes to <build>/screenshot.png.
+# QM_BUILD_DIR chooses the build folder; QM_RUN_EXE runs another program of
+# <build>/bin that shows the same window (baseline_dialog.exe, for instance).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${QM_BUILD_DIR:-$top/build}"
+exe_name="${QM_RUN_EXE:-QuillmarshVPN.exe}"
+caption=" Quillmarsh VPN Login"
+window_limit="${QM_RUN_TIMEOUT:-60}"
+screenshot_only=no
+[ "${1:-}" = "--screenshot" ] && screenshot_only=yes
+
+# Only the program and its stand-ins: a half-finished test elsewhere in the tree
+# must not keep anyone from running the program.
+available=$("$top/scripts/build.sh" --target help | sed -n 's/^\.\.\. \([^ ]*\).*/\1/p')
+targets=()
+for t in "${exe_name%.exe}" rasapi32 route QuillMarsh; do
+  grep -qx "$t" <<<"$available" && targets+=(--target "$t")
+done
+"$top/scripts/build.sh" "${targets[@]}"
+[ -f "$build/bin/$exe_name" ] || { echo "run: $build/bin/$exe_name was not built" >&2; exit 1; }
+
+source "$top/tests/rig/wine-env.sh"
+source "$top/scripts/xvfb.sh"
+prefix="$build/wine/run"
+"$top/tests/rig/make-prefix.sh" "$build/wine/template" "$prefix"
+"$top/tests/rig/install-standins.sh" "$build/standins" "$prefix"
+export WINEPREFIX="$prefix"
+
+program_pid=
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+  fi
+  # The prefix is this script's own: end the services Wine started in it.
+  wineserver -k 2>/dev/null || true
+  qm_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+own_display=no
+if [ -z "${DISPLAY:-}" ]; then
+  qm_start_xvfb
+  own_display=yes
+fi
+echo "run: $exe_name on display $DISPLAY, Wine prefix $prefix"
+
+# A fresh prefix boots first, away from our output: its services outlive the
+# program and would otherwise hold the terminal's pipes.
+wine wineboot.exe </dev/null >/dev/null 2>&1 || true
+wine "$build/bin/$exe_name" </dev/null &
+program_pid=$!
+
+window=
+deadline=$((SECONDS + window_limit))
+while [ -z "$window" ]; do
+  window=$(xdotool search --onlyvisible --name "^${caption}\$" 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$program_pid" 2>/dev/null || { echo "run: $exe_name ended before its window appeared" >&2; exit 1; }
+  [ "$SECONDS" -lt "$deadline" ] || { echo "run: no window \"$caption\" within ${window_limit} s" >&2; exit 1; }
+  sleep 0.25
+done
+
+# Let the dialog finish painting before the picture is taken.
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+screenshot="$build/screenshot.png"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$screenshot"
+echo "run: screenshot of the login window (${WIDTH}x${HEIGHT}) saved to $screenshot"
+
+if [ "$own_display" = yes ] || [ "$screenshot_only" = yes ]; then
+  exit 0
+fi
+echo "run: close the login window (Cancel) or press Ctrl+C to end"
+wait "$program_pid" || true
+program_pid=
