@@ -288,6 +288,56 @@ TEST(OwnMessageBox, IsFoundByCaptionReadAndDismissed) {
     CloseHandle(thread);
 }
 
+std::string SystemProgram(const char* name) {
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder) + "\\" + name;
+}
+
+DWORD RunToEnd(const ProductSession::Options& options) {
+    ProductSession session;
+    EXPECT_TRUE(session.start(options)) << session.lastError();
+    DWORD code = 0xFFFFFFFF;
+    EXPECT_TRUE(session.waitForExit(20000, &code));
+    EXPECT_TRUE(session.close());  // it had ended by itself
+    return code;
+}
+
+TEST(Launch, SetsTheChildsEnvironmentOnTopOfTheTestsOwn) {
+    ASSERT_TRUE(SetEnvironmentVariableA("QM_DRIVER_INHERITED", "1"));
+    ProductSession::Options options;
+    options.program = SystemProgram("cmd.exe");
+    options.arguments = "/c exit %QM_DRIVER_INHERITED%%QM_DRIVER_ADDED%";
+    // A name that exists already is replaced whatever its case, not added twice.
+    options.environment = {{"qm_driver_inherited", "3"}, {"QM_DRIVER_ADDED", "4"}};
+    EXPECT_EQ(RunToEnd(options), 34u);
+}
+
+TEST(Launch, StartsInTheGivenFolder) {
+    char temp[MAX_PATH] = "";
+    ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string folder = std::string(temp) + "qm-driver-launch";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream(folder + "\\here.txt") << "marker";
+    ProductSession::Options options;
+    options.program = SystemProgram("cmd.exe");
+    options.arguments = "/c if exist here.txt (exit 5) else (exit 6)";
+    options.currentDirectory = folder;
+    EXPECT_EQ(RunToEnd(options), 5u);
+    DeleteFileA((folder + "\\here.txt").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+TEST(Launch, MissingProgramReportsTheSystemError) {
+    ProductSession session;
+    ProductSession::Options options;
+    options.program = ProductSession::BesideTestProgram("no-such-program.exe");
+    EXPECT_FALSE(session.start(options));
+    EXPECT_EQ(session.lastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(session.process(), nullptr);
+    EXPECT_FALSE(session.waitForWindow(ProductSession::kLoginCaption, 100));
+}
+
 TEST(Wait, GivesUpAtItsLimit) {
     DWORD start = GetTickCount();
     EXPECT_FALSE(WaitUntil([] { return false; }, 200));
