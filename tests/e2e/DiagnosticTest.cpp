@@ -1,10 +1,12 @@
 // F8: the diagnostic run with its status area and progress strip, followed by a
 // login or ended by Cancel.
+// Sockets first: windows.h must not bring in the old sockets header.
+#include "LoopbackListener.h"
+
 #include "ProductTest.h"
 
 #include <map>
 
-#include "LoopbackListener.h"
 #include "Screen.h"
 
 using driver::Keyboard;
@@ -141,6 +143,7 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
                kStatusBackground;
     }, 3000));
     EXPECT_TRUE(Control(kStatus).style() & ES_READONLY);
+    SaveScreenshot("diagnostic");
 
     TypeInto(kUserId, "trader");
     TypeInto(kPassword, "pw");

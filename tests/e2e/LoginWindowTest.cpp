@@ -182,6 +182,7 @@ TEST_F(LoginWindow, PaintsTheFirmsColoursWithoutBlackBehindTheLabels) {
     // The banner's edges blend into the background.
     const RECT banner = window.children()[6].rectInParent();
     EXPECT_EQ(ClientPixel(banner.left + 1, banner.top + 1), kBackground);
+    SaveScreenshot("login");
 }
 
 }  // namespace

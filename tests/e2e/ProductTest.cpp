@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "Screen.h"
+
 namespace e2e {
 
 namespace {
@@ -122,6 +124,14 @@ std::vector<std::string> ProductTest::ReadLines(const std::string& path) {
         lines.push_back(line);
     }
     return lines;
+}
+
+void ProductTest::SaveScreenshot(const char* name) const {
+    char dir[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("QM_SCREENSHOT_DIR", dir, sizeof dir);
+    if (length == 0 || length >= sizeof dir) return;
+    Sleep(300);  // let the last paint reach the screen
+    driver::Screen::saveWindow(window, std::string(dir) + "\\" + name + ".bmp");
 }
 
 void ProductTest::TypeInto(int id, const std::string& text) const {

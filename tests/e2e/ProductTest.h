@@ -49,6 +49,10 @@ protected:
 
     std::vector<std::pair<std::string, std::string>> Environment() const;
 
+    // When QM_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves the window
+    // as it now shows under that folder, for the README.
+    void SaveScreenshot(const char* name) const;
+
     driver::ProductSession product;
     driver::Window window;
     std::string folder;

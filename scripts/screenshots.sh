@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Renews the README's pictures: the end-to-end tests that show the login window
+# and the diagnostic state save them on the way, and ImageMagick makes PNGs.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${QM_BUILD_DIR:-$top/build}"
+shots="$build/screenshots"
+rm -rf "$shots"; mkdir -p "$shots"
+QM_SCREENSHOT_DIR="$shots" QM_TARGETS="e2e_window_tests e2e_diagnostic_tests" \
+  "$top/scripts/test.sh" -R 'PaintsTheFirmsColours|F8ShowsTunnelAndProbe' >/dev/null
+mkdir -p "$top/docs/images"
+for name in login diagnostic; do
+  convert "$shots/$name.bmp" "$top/docs/images/$name.png"
+  echo "docs/images/$name.png"
+done
