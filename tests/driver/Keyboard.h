@@ -25,7 +25,8 @@ public:
     static bool postText(const Window& target, const std::string& text);
 
     // Makes `topLevel` the foreground window and waits (up to timeoutMs) until
-    // the system reports it so; false when it did not become foreground.
+    // the system reports it so; false when it did not become foreground. Wine
+    // lets any process do this; Windows may refuse a background process.
     static bool bringForward(const Window& topLevel, DWORD timeoutMs = 3000);
     // Real key presses with SendInput, after bringForward. Text is sent as
     // Unicode characters, so the keyboard layout does not matter.

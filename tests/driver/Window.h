@@ -27,7 +27,8 @@ public:
 
     std::string className() const;
     // The text as the window itself reports it (WM_GETTEXT); empty when the
-    // window does not answer in time.
+    // window does not answer in time. Windows gives another process no text of
+    // a password edit; Wine does, so tests that read one hold only under Wine.
     std::string text() const;
     bool setText(const std::string& text) const;
 
@@ -56,7 +57,9 @@ public:
     // The control that Tab (or Shift+Tab with previous) moves to from `from`.
     Window nextTabItem(const Window& from, bool previous = false) const;
 
-    // WM_GETICON with ICON_BIG or ICON_SMALL; null when none is set.
+    // WM_GETICON with ICON_BIG or ICON_SMALL; null when none is set. Wine
+    // answers no icon message (WM_GETICON, WM_SETICON, WM_QUERYDRAGICON) sent
+    // from another process, so this is null there in any case.
     HICON icon(WPARAM which) const;
 
     // Presses a push button as a user would: refuses (returns false) when the
