@@ -37,7 +37,12 @@ prefix="$build/wine/run"
 export WINEPREFIX="$prefix"
 
 program_pid=
+server_pid=
 cleanup() {
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
   if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
     kill "$program_pid" 2>/dev/null || true
     wait "$program_pid" 2>/dev/null || true
@@ -59,6 +64,32 @@ echo "run: $exe_name on display $DISPLAY, Wine prefix $prefix"
 # A fresh prefix boots first, away from our output: its services outlive the
 # program and would otherwise hold the terminal's pipes.
 wine wineboot.exe </dev/null >/dev/null 2>&1 || true
+
+# A configuration server for F8 to find: a listener on loopback that accepts
+# and closes, set up through the values a firm's installer writes.
+port_file=$(mktemp)
+python3 -c '
+import socket
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(8)
+print(s.getsockname()[1], flush=True)
+while True:
+    s.accept()[0].close()
+' >"$port_file" &
+server_pid=$!
+for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.1; done
+port=$(cat "$port_file"); rm -f "$port_file"
+[ -n "$port" ] || { echo "run: the configuration-server listener did not start" >&2; exit 1; }
+key='HKCU\Software\Quillmarsh Holdings\QuillMarsh Professional'
+wine reg add "$key" /v 'Is it safe?' /t REG_BINARY /d 00 /f >/dev/null 2>&1
+wine reg add "$key" /v 'ConfigSvr IP' /t REG_SZ /d 127.0.0.1 /f >/dev/null 2>&1
+wine reg add "$key" /v 'ConfigSvr Port' /t REG_DWORD /d "$port" /f >/dev/null 2>&1
+echo "run: configuration server listening on 127.0.0.1:$port"
+
+# The stand-ins keep a record of what the program asked of them.
+export QM_RAS_LOG=$(winepath -w "$build/run-ras.log" 2>/dev/null)
+export QM_ROUTE_LOG=$(winepath -w "$build/run-route.log" 2>/dev/null)
 wine "$build/bin/$exe_name" </dev/null &
 program_pid=$!
 
@@ -82,6 +113,9 @@ echo "run: screenshot of the login window (${WIDTH}x${HEIGHT}) saved to $screens
 if [ "$own_display" = yes ] || [ "$screenshot_only" = yes ]; then
   exit 0
 fi
+echo "run: log in with any user name and password: the stand-in trading client comes up;"
+echo "run: close it and the program hangs up and ends. F8 first shows the diagnostics."
+echo "run: RAS calls go to $build/run-ras.log, route commands to $build/run-route.log."
 echo "run: close the login window (Cancel) or press Ctrl+C to end"
 wait "$program_pid" || true
 program_pid=

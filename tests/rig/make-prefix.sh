@@ -8,8 +8,11 @@ source "$here/wine-env.sh"
 template=$(realpath -m "$1"); copy=${2:+$(realpath -m "$2")}
 mkdir -p "$(dirname "$template")"
 
+# Bumped whenever the template's making changes, so older templates are remade.
+rig_version=2
+
 make_template() {
-  [ -f "$template/.qm-ready" ] && return 0
+  [ "$(cat "$template/.qm-ready" 2>/dev/null)" = "$rig_version" ] && return 0
   rm -rf "$template.tmp"
   WINEPREFIX="$template.tmp" wineboot -i >/dev/null 2>&1
   # Debian's wine does not find its fonts; without them "MS Shell Dlg" falls
@@ -18,8 +21,11 @@ make_template() {
   # Our RAS stand-in in system32 wins over Wine's stub. Set in the registry so
   # that children of Windows processes get it too.
   WINEPREFIX="$template.tmp" wine reg add 'HKCU\Software\Wine\DllOverrides' /v rasapi32 /d native,builtin /f >/dev/null 2>&1
+  # Without a window manager, Wine waits about 2 s for one to confirm each hide
+  # or destruction of a managed window; unmanaged windows go at once, as on Windows.
+  WINEPREFIX="$template.tmp" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   WINEPREFIX="$template.tmp" wineserver -w
-  touch "$template.tmp/.qm-ready"
+  echo "$rig_version" > "$template.tmp/.qm-ready"
   rm -rf "$template"
   mv "$template.tmp" "$template"
 }
@@ -29,11 +35,11 @@ make_template() {
   make_template
 ) 9>"$template.lock"
 
-if [ -n "$copy" ] && [ ! -f "$copy/.qm-ready" ]; then
+if [ -n "$copy" ] && [ "$(cat "$copy/.qm-ready" 2>/dev/null)" != "$rig_version" ]; then
   mkdir -p "$(dirname "$copy")"
   (
     flock 9
-    if [ ! -f "$copy/.qm-ready" ]; then
+    if [ "$(cat "$copy/.qm-ready" 2>/dev/null)" != "$rig_version" ]; then
       rm -rf "$copy"
       # A real copy: wineserver rewrites the .reg files in place.
       cp -a "$template" "$copy"
