@@ -50,14 +50,6 @@ protected:
         return WaitUntil([&] { return Control(kStatus).text() == text; }, timeoutMs);
     }
 
-    int CountRasCalls(const char* call) const {
-        int count = 0;
-        const std::string wanted = std::string("call=") + call + "\t";
-        for (const std::string& line : ReadLines(TestFile("ras.log")))
-            if (line.compare(0, wanted.size(), wanted) == 0) ++count;
-        return count;
-    }
-
     bool ClientStarted() const { return !ReadFile(TestFile("client.log")).empty(); }
 
     ScreenImage CaptureStrip() const {

@@ -41,21 +41,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return window.visible() && Control(IDCANCEL).enabled(); }, 5000));
     }
 
-    int CountRasCalls(const char* call) const {
-        int count = 0;
-        const std::string wanted = std::string("call=") + call + "\t";
-        for (const std::string& line : ReadLines(TestFile("ras.log")))
-            if (line.compare(0, wanted.size(), wanted) == 0) ++count;
-        return count;
-    }
-
-    std::string ClientLogValue(const char* key) const {
-        const std::string prefix = std::string(key) + "=";
-        for (const std::string& line : ReadLines(TestFile("client.log")))
-            if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
-        return std::string();
-    }
-
     bool WaitForClientStart(DWORD timeoutMs = 20000) const {
         return WaitUntil([&] { return !ClientLogValue("started").empty(); }, timeoutMs);
     }

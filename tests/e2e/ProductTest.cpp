@@ -134,6 +134,21 @@ void ProductTest::SaveScreenshot(const char* name) const {
     driver::Screen::saveWindow(window, std::string(dir) + "\\" + name + ".bmp");
 }
 
+int ProductTest::CountRasCalls(const char* call) const {
+    int count = 0;
+    const std::string wanted = std::string("call=") + call + "\t";
+    for (const std::string& line : ReadLines(TestFile("ras.log")))
+        if (line.compare(0, wanted.size(), wanted) == 0) ++count;
+    return count;
+}
+
+std::string ProductTest::ClientLogValue(const char* key) const {
+    const std::string prefix = std::string(key) + "=";
+    for (const std::string& line : ReadLines(TestFile("client.log")))
+        if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
+    return std::string();
+}
+
 void ProductTest::TypeInto(int id, const std::string& text) const {
     ASSERT_TRUE(driver::Keyboard::postText(Control(id), text));
 }

@@ -43,6 +43,10 @@ protected:
     void WriteRegistryBinary(const char* name, const void* data, DWORD size) const;
     static std::string ReadFile(const std::string& path);
     static std::vector<std::string> ReadLines(const std::string& path);
+    // How often the RAS stand-in logged a call of this entry point.
+    int CountRasCalls(const char* call) const;
+    // A value of the trading-client stand-in's start-up log; empty before it started.
+    std::string ClientLogValue(const char* key) const;
 
     driver::Window Control(int id) const { return window.child(id); }
     void TypeInto(int id, const std::string& text) const;
