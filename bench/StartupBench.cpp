@@ -1,0 +1,146 @@
+// qm_bench [RUNS]: starts QuillmarshVPN.exe and baseline_dialog.exe (the bare
+// dialog manager with the same template) one after the other, RUNS times each
+// (at least 10, 15 unless told), and prints, as Markdown, each figure as a
+// ratio of the two with its median, its spread and its goal.
+//
+// The two programs take turns within each pair, the order swapped from pair to
+// pair, so that a drift of the machine weighs on both alike.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "MeasureStart.h"
+#include "ProductSession.h"
+#include "Summary.h"
+
+using bench::MeasureStart;
+using bench::StartSample;
+using bench::Summary;
+
+namespace {
+
+constexpr const char* kBaselineName = "baseline_dialog.exe";
+constexpr int kWarmUpStarts = 2;
+constexpr DWORD kSettleMs = 300;
+constexpr DWORD kReadyLimitMs = 20000;
+constexpr double kStartupGoal = 1.10;
+constexpr double kSizeGoal = 1024.0 * 1024.0;
+
+struct Side {
+    explicit Side(std::string program) : path(std::move(program)) {}
+    std::string path;
+    std::vector<double> readyMs, privateUsage, privateCommitted, workingSet;
+};
+
+bool Measure(Side& side, bool keep) {
+    StartSample sample = MeasureStart(side.path, driver::ProductSession::kLoginCaption, kSettleMs, kReadyLimitMs);
+    if (!sample.ok) {
+        std::fprintf(stderr, "qm_bench: %s: %s\n", side.path.c_str(), sample.failure.c_str());
+        return false;
+    }
+    if (keep) {
+        side.readyMs.push_back(sample.readyMs);
+        side.privateUsage.push_back(static_cast<double>(sample.privateUsage));
+        side.privateCommitted.push_back(static_cast<double>(sample.privateCommitted));
+        side.workingSet.push_back(static_cast<double>(sample.workingSet));
+    }
+    return true;
+}
+
+std::vector<double> Ratios(const std::vector<double>& product, const std::vector<double>& baseline) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < product.size() && i < baseline.size(); ++i)
+        ratios.push_back(baseline[i] > 0 ? product[i] / baseline[i] : 0);
+    return ratios;
+}
+
+double FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+std::string Format(const char* format, double a, double b = 0, double c = 0, double d = 0, double e = 0) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, a, b, c, d, e);
+    return text;
+}
+
+// "1.04x (IQR 1.02-1.06, range 0.98-1.11)"
+std::string RatioWithSpread(const Summary& s) {
+    return Format("%.3fx (IQR %.3f-%.3f, range %.3f-%.3f)", s.median(), s.Quantile(0.25), s.Quantile(0.75),
+                  s.min(), s.max());
+}
+
+// "123.4 ms (range 110.2-140.9)"
+std::string ValueWithRange(const Summary& s, double unit, const char* name) {
+    const char* format = unit > 1 ? "%.2f %s (range %.2f-%.2f)" : "%.1f %s (range %.1f-%.1f)";
+    char text[128];
+    std::snprintf(text, sizeof text, format, s.median() / unit, name, s.min() / unit, s.max() / unit);
+    return text;
+}
+
+const char* Verdict(bool met) { return met ? "met" : "**not met**"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    if (runs < 10) runs = 10;
+
+    Side product{driver::ProductSession::BesideTestProgram(driver::ProductSession::kProgramName)};
+    Side baseline{driver::ProductSession::BesideTestProgram(kBaselineName)};
+
+    // The first starts fill the file cache and let the program write its
+    // registry presets; they are not counted.
+    for (int i = 0; i < kWarmUpStarts; ++i)
+        if (!Measure(product, false) || !Measure(baseline, false)) return 1;
+    for (int i = 0; i < runs; ++i) {
+        Side& first = i % 2 == 0 ? product : baseline;
+        Side& second = i % 2 == 0 ? baseline : product;
+        if (!Measure(first, true) || !Measure(second, true)) return 1;
+    }
+
+    Summary startup(Ratios(product.readyMs, baseline.readyMs));
+    Summary usage(Ratios(product.privateUsage, baseline.privateUsage));
+    Summary committed(Ratios(product.privateCommitted, baseline.privateCommitted));
+    Summary workingSet(Ratios(product.workingSet, baseline.workingSet));
+    double productSize = FileSize(product.path);
+    double baselineSize = FileSize(baseline.path);
+    const double kib = 1024.0, mib = 1024.0 * 1024.0;
+
+    std::printf("%d runs of each program, in pairs, after %d warm-up starts each. Ratios are "
+                "QuillmarshVPN.exe / baseline_dialog.exe within each pair; the median of the pairs' ratios "
+                "is given with its interquartile range and its full range.\n\n",
+                runs, kWarmUpStarts);
+    std::printf("| Figure | Measured | Goal | |\n|---|---|---|---|\n");
+    std::printf("| Start-up, process start to the dialog visible and answering | %s | at most %.2fx | %s |\n",
+                RatioWithSpread(startup).c_str(), kStartupGoal, Verdict(startup.median() <= kStartupGoal));
+    std::printf("| Size of QuillmarshVPN.exe | %.1f KiB, %.2fx the baseline's %.1f KiB | under 1 MiB | %s |\n",
+                productSize / kib, baselineSize > 0 ? productSize / baselineSize : 0, baselineSize / kib,
+                Verdict(productSize > 0 && productSize < kSizeGoal));
+    std::printf("| Private memory of the idle dialog, committed private pages (VirtualQueryEx) | %s | none set | |\n",
+                RatioWithSpread(committed).c_str());
+    // Wine answers GetProcessMemoryInfo for another process with a PrivateUsage
+    // of 0; Windows gives the commit charge.
+    if (Summary(baseline.privateUsage).max() > 0)
+        std::printf("| Private memory of the idle dialog (PrivateUsage) | %s | none set | |\n",
+                    RatioWithSpread(usage).c_str());
+    else
+        std::printf("| Private memory of the idle dialog (PrivateUsage) | not reported: 0 for another process | none set | |\n");
+    std::printf("| Working set of the idle dialog | %s | none set | |\n\n", RatioWithSpread(workingSet).c_str());
+
+    std::printf("Medians and ranges of the runs themselves:\n\n");
+    std::printf("| Program | Start-up | Committed private pages | Working set |\n|---|---|---|---|\n");
+    for (const Side* side : {&product, &baseline}) {
+        const char* name = side == &product ? driver::ProductSession::kProgramName : kBaselineName;
+        std::printf("| %s | %s | %s | %s |\n", name, ValueWithRange(Summary(side->readyMs), 1, "ms").c_str(),
+                    ValueWithRange(Summary(side->privateCommitted), mib, "MiB").c_str(),
+                    ValueWithRange(Summary(side->workingSet), mib, "MiB").c_str());
+    }
+    return 0;
+}
