@@ -12,7 +12,10 @@ AfxProcessState& AfxGetProcessState() {
 
 CWinApp* AFXAPI AfxGetApp() { return AfxGetProcessState().app; }
 
-CWinThread* AFXAPI AfxGetThread() { return AfxGetThreadState().currentThread; }
+CWinThread* AFXAPI AfxGetThread() {
+    AfxThreadState* state = AfxPeekThreadState();
+    return state ? state->currentThread : nullptr;
+}
 
 CWnd* AFXAPI AfxGetMainWnd() {
     CWinThread* thread = AfxGetThread();

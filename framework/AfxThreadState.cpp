@@ -5,15 +5,63 @@
 #include "CWnd.h"
 
 namespace {
-thread_local AfxThreadState t_state;
+const size_t kMinPurge = 32;
+
+// A plain TLS slot rather than a thread_local object: the runtime's
+// emulated TLS may free such an object's storage before its destructor
+// runs at thread end, which corrupts the heap.
+DWORD StateSlot() {
+    static const DWORD slot = TlsAlloc();
+    return slot;
 }
 
-AfxThreadState& AfxGetThreadState() { return t_state; }
+void NTAPI ReleaseStateAtThreadEnd(PVOID, DWORD reason, PVOID) {
+    if (reason != DLL_THREAD_DETACH) return;
+    DWORD slot = StateSlot();
+    if (slot == TLS_OUT_OF_INDEXES) return;
+    AfxThreadState* state = static_cast<AfxThreadState*>(TlsGetValue(slot));
+    if (!state) return;
+    TlsSetValue(slot, nullptr);
+    delete state;
+}
+} // namespace
+
+// Called by the loader for every thread that ends, whoever started it.
+extern "C" __attribute__((section(".CRT$XLF"), used))
+const PIMAGE_TLS_CALLBACK qm_afx_thread_end = ReleaseStateAtThreadEnd;
+
+namespace {
+
+size_t NextPurge(size_t size) { return size * 2 > kMinPurge ? size * 2 : kMinPurge; }
+}
+
+AfxThreadState& AfxGetThreadState() {
+    DWORD slot = StateSlot();
+    AfxThreadState* state = static_cast<AfxThreadState*>(TlsGetValue(slot));
+    if (!state) {
+        state = new AfxThreadState;
+        TlsSetValue(slot, state);
+    }
+    return *state;
+}
+
+AfxThreadState* AfxPeekThreadState() {
+    DWORD slot = StateSlot();
+    return slot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<AfxThreadState*>(TlsGetValue(slot));
+}
 
 AfxThreadState::AfxThreadState()
-    : lastSentMsg(), lockoutNotifyWindow(nullptr), currentThread(nullptr), loopDepth(0) {}
+    : lastSentMsg(), lockoutNotifyWindow(nullptr), currentThread(nullptr), loopDepth(0),
+      nextWndPurge(kMinPurge), nextDCPurge(kMinPurge), nextGdiPurge(kMinPurge) {
+    InterlockedIncrement(&liveCount);
+}
 
-AfxThreadState::~AfxThreadState() { ReleaseTemporaries(); }
+volatile LONG AfxThreadState::liveCount = 0;
+
+AfxThreadState::~AfxThreadState() {
+    ReleaseTemporaries();
+    InterlockedDecrement(&liveCount);
+}
 
 // Temporaries never own their handle: it is taken away before the object goes.
 void AfxThreadState::ReleaseTemporaries() {
@@ -47,6 +95,39 @@ void AfxThreadState::ReleaseDeadWindowTemporaries() {
         it = tempWnds.erase(it);
         wnd->m_hWnd = nullptr;
         delete wnd;
+    }
+}
+
+void AfxThreadState::PurgeIfGrown() {
+    if (tempWnds.size() >= nextWndPurge) {
+        ReleaseDeadWindowTemporaries();
+        nextWndPurge = NextPurge(tempWnds.size());
+    }
+    if (tempDCs.size() >= nextDCPurge) {
+        for (auto it = tempDCs.begin(); it != tempDCs.end();) {
+            if (GetObjectType(it->first) != 0) {
+                ++it;
+                continue;
+            }
+            CDC* dc = it->second;
+            it = tempDCs.erase(it);
+            dc->m_hDC = nullptr;
+            delete dc;
+        }
+        nextDCPurge = NextPurge(tempDCs.size());
+    }
+    if (tempGdiObjects.size() >= nextGdiPurge) {
+        for (auto it = tempGdiObjects.begin(); it != tempGdiObjects.end();) {
+            if (GetObjectType(it->first) != 0) {
+                ++it;
+                continue;
+            }
+            CGdiObject* object = it->second;
+            it = tempGdiObjects.erase(it);
+            object->m_hObject = nullptr;
+            delete object;
+        }
+        nextGdiPurge = NextPurge(tempGdiObjects.size());
     }
 }
 

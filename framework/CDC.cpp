@@ -11,6 +11,7 @@ CDC* CDC::FromHandle(HDC hDC) {
     AfxThreadState& state = AfxGetThreadState();
     auto it = state.tempDCs.find(hDC);
     if (it != state.tempDCs.end()) return it->second;
+    state.PurgeIfGrown();
     CDC* temp = new CDC;
     temp->m_hDC = hDC;
     state.tempDCs.emplace(hDC, temp);
@@ -36,7 +37,7 @@ BOOL CDC::CreateCompatibleDC(CDC* pDC) {
 BOOL CDC::DeleteDC() {
     if (!m_hDC) return FALSE;
     HDC hDC = Detach();
-    AfxGetThreadState().ReleaseTempDC(hDC);
+    if (AfxThreadState* state = AfxPeekThreadState()) state->ReleaseTempDC(hDC);
     return ::DeleteDC(hDC);
 }
 

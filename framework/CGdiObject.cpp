@@ -4,6 +4,20 @@
 #include "CBitmap.h"
 #include "CBrush.h"
 
+namespace {
+enum class Kind { Bitmap, Brush, Other };
+
+Kind KindOf(DWORD type) {
+    return type == OBJ_BITMAP ? Kind::Bitmap : type == OBJ_BRUSH ? Kind::Brush : Kind::Other;
+}
+
+Kind KindOf(CGdiObject* object) {
+    if (dynamic_cast<CBitmap*>(object)) return Kind::Bitmap;
+    if (dynamic_cast<CBrush*>(object)) return Kind::Brush;
+    return Kind::Other;
+}
+} // namespace
+
 CGdiObject::CGdiObject() : m_hObject(nullptr) {}
 
 CGdiObject::~CGdiObject() { DeleteObject(); }
@@ -11,10 +25,16 @@ CGdiObject::~CGdiObject() { DeleteObject(); }
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) {
     if (!hObject) return nullptr;
     AfxThreadState& state = AfxGetThreadState();
+    DWORD type = GetObjectType(hObject);
     auto it = state.tempGdiObjects.find(hObject);
-    if (it != state.tempGdiObjects.end()) return it->second;
+    if (it != state.tempGdiObjects.end()) {
+        // A handle value reused by an object of another kind needs a wrapper of that kind.
+        if (KindOf(it->second) == KindOf(type)) return it->second;
+        state.ReleaseTempGdiObject(hObject);
+    }
+    state.PurgeIfGrown();
     CGdiObject* temp;
-    switch (GetObjectType(hObject)) {
+    switch (type) {
     case OBJ_BITMAP: temp = new CBitmap; break;
     case OBJ_BRUSH: temp = new CBrush; break;
     default: temp = new CGdiObject; break;
@@ -40,7 +60,7 @@ BOOL CGdiObject::DeleteObject() {
     if (!m_hObject) return FALSE;
     HGDIOBJ hObject = Detach();
     // A temporary of the handle would name a dead object from now on.
-    AfxGetThreadState().ReleaseTempGdiObject(hObject);
+    if (AfxThreadState* state = AfxPeekThreadState()) state->ReleaseTempGdiObject(hObject);
     return ::DeleteObject(hObject);
 }
 

@@ -165,7 +165,7 @@ CString CString::Left(int count) const {
 CString CString::Mid(int first, int count) const {
     if (first < 0) first = 0;
     if (first > m_length) first = m_length;
-    if (count < 0 || first + count > m_length) count = m_length - first;
+    if (count < 0 || count > m_length - first) count = m_length - first;
     return CString(m_data + first, count);
 }
 

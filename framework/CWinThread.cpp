@@ -13,6 +13,8 @@ CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
       m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam), m_msgCur() {}
 
 CWinThread::~CWinThread() {
+    AfxThreadState* state = AfxPeekThreadState();
+    if (state && state->currentThread == this) state->currentThread = nullptr;
     if (m_hThread) CloseHandle(m_hThread);
 }
 

@@ -15,7 +15,8 @@ void ForgetMainWindow(CWnd* wnd) {
     if (CWinApp* app = AfxGetApp()) {
         if (app->m_pMainWnd == wnd) app->m_pMainWnd = nullptr;
     }
-    if (CWinThread* thread = AfxGetThreadState().currentThread) {
+    AfxThreadState* state = AfxPeekThreadState();
+    if (CWinThread* thread = state ? state->currentThread : nullptr) {
         if (thread->m_pMainWnd == wnd) thread->m_pMainWnd = nullptr;
     }
 }
@@ -50,6 +51,7 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
     AfxThreadState& state = AfxGetThreadState();
     auto it = state.tempWnds.find(hWnd);
     if (it != state.tempWnds.end()) return it->second;
+    state.PurgeIfGrown();
     CWnd* temp = new CWnd;
     temp->m_hWnd = hWnd;
     state.tempWnds.emplace(hWnd, temp);
@@ -57,10 +59,10 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    if (!hWnd) return nullptr;
-    AfxThreadState& state = AfxGetThreadState();
-    auto it = state.permanentWnds.find(hWnd);
-    return it == state.permanentWnds.end() ? nullptr : it->second;
+    AfxThreadState* state = hWnd ? AfxPeekThreadState() : nullptr;
+    if (!state) return nullptr;
+    auto it = state->permanentWnds.find(hWnd);
+    return it == state->permanentWnds.end() ? nullptr : it->second;
 }
 
 BOOL CWnd::Attach(HWND hWndNew) {
@@ -81,10 +83,10 @@ BOOL CWnd::Attach(HWND hWndNew) {
 
 HWND CWnd::Detach() {
     HWND hWnd = m_hWnd;
-    if (hWnd) {
-        AfxThreadState& state = AfxGetThreadState();
-        auto it = state.permanentWnds.find(hWnd);
-        if (it != state.permanentWnds.end() && it->second == this) state.permanentWnds.erase(it);
+    AfxThreadState* state = hWnd ? AfxPeekThreadState() : nullptr;
+    if (state) {
+        auto it = state->permanentWnds.find(hWnd);
+        if (it != state->permanentWnds.end() && it->second == this) state->permanentWnds.erase(it);
     }
     m_hWnd = nullptr;
     return hWnd;
