@@ -7,9 +7,9 @@
 namespace {
 const size_t kMinPurge = 32;
 
-// A plain TLS slot rather than a thread_local object: the runtime's
-// emulated TLS may free such an object's storage before its destructor
-// runs at thread end, which corrupts the heap.
+// A plain TLS slot rather than a thread_local object: with this
+// toolchain's emulated TLS, a thread_local with a destructor corrupted the
+// heap when a second worker thread ended.
 DWORD StateSlot() {
     static const DWORD slot = TlsAlloc();
     return slot;
