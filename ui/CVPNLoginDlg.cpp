@@ -159,13 +159,14 @@ void CVPNLoginDlg::OnOK() {
     m_password.Empty();
     UpdateData(FALSE);
 
-    m_attemptRunning = true;
     if (m_worker) {
         SendCredentials(m_worker, user, password);
         ReleaseWorker(m_worker);
         m_worker = NULL;
+        m_attemptRunning = true;
     } else {
-        StartLoginWorker(user, password, this);
+        // A worker that did not start is not reported; F8 stays available.
+        m_attemptRunning = StartLoginWorker(user, password, this);
     }
 }
 
