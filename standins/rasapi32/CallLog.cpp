@@ -1,31 +1,8 @@
 #include "CallLog.h"
 
+#include "EscapeLogValue.h"
+
 #include <cstdio>
-
-namespace {
-
-std::string Escape(const std::string& value) {
-    std::string out;
-    for (unsigned char c : value) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else
-            out += static_cast<char>(c);
-    }
-    return out;
-}
-
-} // namespace
 
 CallLog::CallLog(const char* call) {
     m_line = std::string("call=") + call;
@@ -42,7 +19,7 @@ void CallLog::Text(const char* key, const std::string& value) {
     m_line += '\t';
     m_line += key;
     m_line += '=';
-    m_line += Escape(value);
+    m_line += EscapeLogValue(value);
 }
 
 void CallLog::Number(const char* key, DWORD value) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "EscapeLogValue.h"
 #include "RouteTable.h"
 
 namespace {
@@ -16,27 +17,6 @@ unsigned long long Now() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
-std::string Escape(const std::string& value) {
-    std::string out;
-    for (unsigned char c : value) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c < 0x20) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else
-            out += static_cast<char>(c);
-    }
-    return out;
 }
 
 std::string Environment(const char* name) {
@@ -59,7 +39,7 @@ void LogRun(unsigned long long started, int exitCode, const std::vector<std::str
                        "\tconsole=" + (GetConsoleWindow() ? "1" : "0") +
                        "\tstartup.dwFlags=" + std::to_string(startup.dwFlags) +
                        "\tstartup.wShowWindow=" + std::to_string(startup.wShowWindow) +
-                       "\targs=" + Escape(joined) + "\tcmd=" + Escape(GetCommandLineA()) + "\r\n";
+                       "\targs=" + EscapeLogValue(joined) + "\tcmd=" + EscapeLogValue(GetCommandLineA()) + "\r\n";
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

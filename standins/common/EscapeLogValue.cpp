@@ -1,0 +1,24 @@
+#include "EscapeLogValue.h"
+
+#include <cstdio>
+
+std::string EscapeLogValue(const std::string& value) {
+    std::string out;
+    for (unsigned char c : value) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
