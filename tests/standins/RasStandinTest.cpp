@@ -1,6 +1,8 @@
 // The RAS stand-in's own contract: the call results the product relies on, the
 // record versions it accepts, its phonebook file and its scripted gateway.
 #include <gtest/gtest.h>
+
+#include <thread>
 #include <windows.h>
 #include <ras.h>
 #include <raserror.h>
@@ -233,3 +235,29 @@ TEST_F(RasStandinTest, PhonebookEntryIsReadBackByTheNextProcess) {
 }
 
 } // namespace
+
+// Every login attempt loads and releases the library; the tenth time must work
+// like the first.
+TEST_F(RasStandinTest, ServesCallsAfterBeingReleasedAndLoadedAgain) {
+    Scenario("dial.delay_ms=0\n");
+    ASSERT_EQ(WriteEntry(2088, "vpn.quillmarsh-holdings.com"), 0u);
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        // As the program does it: each attempt on a thread of its own.
+        DWORD dialled = 1, hungUp = 1;
+        std::thread attempt([&] {
+            HRASCONN connection = nullptr;
+            dialled = Dial(&connection);
+            hungUp = hangUp(connection);
+        });
+        attempt.join();
+        EXPECT_EQ(dialled, 0u);
+        EXPECT_EQ(hungUp, 0u);
+        FreeLibrary(m_library);
+        m_library = LoadLibraryA("rasapi32.dll");
+        ASSERT_NE(m_library, nullptr);
+        dial = Bind<decltype(&::RasDialA)>("RasDialA");
+        hangUp = Bind<decltype(&::RasHangUpA)>("RasHangUpA");
+        ASSERT_TRUE(dial && hangUp);
+    }
+}
