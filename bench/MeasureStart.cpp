@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include "CommittedPrivateBytes.h"
 #include "FindTopLevelWindow.h"
 #include "ProductSession.h"
 
@@ -23,19 +24,6 @@ bool DialogReady(DWORD processId, const char* caption) {
     driver::Window userId = dialog.child(kUserId);
     char text[64];
     return userId && userId.send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), nullptr, 1000);
-}
-
-SIZE_T CommittedPrivateBytes(HANDLE process) {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char* address = nullptr;
-    while (VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return total;
 }
 
 }  // namespace
