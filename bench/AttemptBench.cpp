@@ -134,8 +134,8 @@ int main(int argc, char** argv) {
                 afterStart.median() < kAnswerGoalMs ? "met" : "**not met**");
     std::printf("| Longest answer including the starter's wait for the worker's queue | %s ms | none set | |\n",
                 Spread(longest, "%.1f").c_str());
-    std::printf("| Private memory of a running attempt (committed private pages) against the idle bare dialog's | "
-                "%sx | none set | |\n",
+    std::printf("| Private memory of a running attempt (committed private pages), as a ratio to the idle bare "
+                "dialog's | %s | none set | |\n",
                 Spread(Summary(memoryRatios), "%.3f").c_str());
 
     std::printf("\nThe dialog was asked %.0f times per attempt on average, every 2 ms from the click until "
