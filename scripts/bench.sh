@@ -41,8 +41,10 @@ trap 'exit 130' INT TERM
 # Always a display of its own: no window manager, no other windows, the same
 # conditions on every machine.
 qm_start_xvfb
-# A persistent server and a booted prefix, so that no start pays for them.
-wineserver -p
+# A persistent server and a booted prefix, so that no start pays for them. A
+# server left running in this prefix (a bench run by hand) refuses to start a
+# second one, and serves as well.
+wineserver -p 2>/dev/null || true
 wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 
 echo "bench: $runs runs of each program on display $DISPLAY, Wine prefix $prefix" >&2
