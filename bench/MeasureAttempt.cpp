@@ -158,7 +158,7 @@ private:
         if (!driver::WaitUntil([&] { return !window_.visible(); }, kHideLimitMs, 5))
             return fail("the dialog did not hide");
         Sleep(kSupervisingMs);
-        sample_.attemptCommitted = CommittedPrivateBytes(session_.process());
+        sample_.attemptCommitted = driver::CommittedPrivateBytes(session_.process());
         return true;
     }
 

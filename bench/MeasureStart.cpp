@@ -67,7 +67,7 @@ StartSample MeasureStart(const std::string& program, const char* caption, DWORD 
     }
     sample.privateUsage = counters.PrivateUsage;
     sample.workingSet = counters.WorkingSetSize;
-    sample.privateCommitted = CommittedPrivateBytes(session.process());
+    sample.privateCommitted = driver::CommittedPrivateBytes(session.process());
     if (session.close()) {
         sample.failure = "ended by itself while idle";
         return sample;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "CommittedPrivateBytes.h"
+
 namespace {
 
 // The layouts below are the ones ntdll publishes for these two queries; the
@@ -122,28 +124,15 @@ long GdiObjects(HANDLE process) {
     return GdiObjectsFromWineTable(process);
 }
 
-// Wine reports PrivateUsage as 0; the committed private pages of the address
-// space are what the counter stands for.
-long long CommittedPrivateBytes(HANDLE process) {
-    long long total = 0;
-    const BYTE* address = nullptr;
-    MEMORY_BASIC_INFORMATION region;
-    while (VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return total;
-}
-
 long long PrivateBytes(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
         return -1;
     if (counters.PrivateUsage != 0) return static_cast<long long>(counters.PrivateUsage);
-    return CommittedPrivateBytes(process);
+    // Wine reports PrivateUsage as 0; the committed private pages of the
+    // address space are what the counter stands for.
+    return static_cast<long long>(driver::CommittedPrivateBytes(process));
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 #pragma once
 #include <windows.h>
 
-namespace bench {
+namespace driver {
 
 SIZE_T CommittedPrivateBytes(HANDLE process);
 
-}  // namespace bench
+}  // namespace driver

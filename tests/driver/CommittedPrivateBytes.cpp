@@ -1,6 +1,6 @@
 #include "CommittedPrivateBytes.h"
 
-namespace bench {
+namespace driver {
 
 SIZE_T CommittedPrivateBytes(HANDLE process) {
     SIZE_T total = 0;
@@ -15,4 +15,4 @@ SIZE_T CommittedPrivateBytes(HANDLE process) {
     return total;
 }
 
-}  // namespace bench
+}  // namespace driver
