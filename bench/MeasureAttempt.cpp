@@ -148,7 +148,7 @@ private:
     // From the click until the client has been supervised for a moment, with
     // the dialog's answers timed all along.
     bool connect() {
-        if (!probe_) probe_.reset(new ResponsivenessProbe(window_.handle()));
+        probe_ = std::make_unique<ResponsivenessProbe>(window_.handle());
         if (!probe_->start()) return fail("the probe thread did not start");
         clicked_ = SystemTime();
         if (!window_.child(IDOK).click()) return fail("Login could not be clicked");
