@@ -7,6 +7,6 @@
 #include <CWinThread.h>
 
 // Takes the request and the ready event; on failure both are released. Returns a
-// thread record of the caller's own for the worker (see LoginWorker.h), or null
-// when no worker runs.
+// thread record of the caller's own for the worker (see LoginWorkerControl.h), or
+// null when no worker runs.
 CWinThread* LaunchLoginWorker(LoginRequest* request, HANDLE readyEvent);
