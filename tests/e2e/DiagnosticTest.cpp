@@ -173,7 +173,7 @@ TEST_F(Diagnostic, F8WhileAWorkerIsHeldDoesNothing) {
 
 TEST_F(Diagnostic, F8AfterAFailedRunAppendsBelowTheEarlierTexts) {
     WriteRasScenario("dial.delay_ms=0\n");
-    const std::string client = "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe";
+    const std::string client = InstalledClientPath();
     const std::string away = client + ".away";
     ASSERT_TRUE(MoveFileA(client.c_str(), away.c_str()));
     StartProduct();

@@ -11,6 +11,7 @@
 
 #include "Keyboard.h"
 #include "ProductSession.h"
+#include "SystemFolders.h"
 #include "WaitUntil.h"
 #include "Window.h"
 

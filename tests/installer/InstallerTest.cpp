@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ProductSession.h"
+#include "SystemFolders.h"
 #include "WaitUntil.h"
 
 using driver::ProductSession;
@@ -20,12 +21,6 @@ namespace {
 
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuillmarshVPN";
 constexpr DWORD kSetupTimeoutMs = 60000;
-
-std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
-    return path;
-}
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH] = "";
@@ -120,7 +115,7 @@ protected:
         CoInitialize(nullptr);
         setup = FullPath(ProductSession::BesideTestProgram("..\\installer\\QuillmarshVPN-setup.exe"));
         ASSERT_TRUE(Exists(setup)) << setup;
-        folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Quillmarsh VPN";
+        folder = ProgramFilesFolder() + "\\Quillmarsh VPN";
         program = folder + "\\QuillmarshVPN.exe";
         uninstaller = folder + "\\Uninstall.exe";
         shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Quillmarsh VPN.lnk";

@@ -153,8 +153,6 @@ ULONGLONG SystemTimeNow() {
     return value.QuadPart;
 }
 
-std::string InstalledClientPath() { return "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe"; }
-
 ListeningPort::ListeningPort() : m_socket(INVALID_SOCKET), m_port(0) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;

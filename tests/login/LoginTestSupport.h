@@ -4,6 +4,8 @@
 // environment, and reading back what the client logged.
 #include <windows.h>
 
+#include "SystemFolders.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -79,8 +81,6 @@ private:
 
 std::string UniqueTempPath(const char* stem);
 ULONGLONG SystemTimeNow();
-// The installed client's path in this prefix.
-std::string InstalledClientPath();
 
 // A TCP port on 127.0.0.1 that accepts connections, for the worker's probe.
 class ListeningPort {

@@ -9,7 +9,7 @@
 WorkerCounts g_counts;
 
 const char kEntryName[] = "QuillMarsh Professional Trading";
-const char kClientPath[] = "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe";
+const std::string kClientPath = InstalledClientPath();
 
 namespace {
 

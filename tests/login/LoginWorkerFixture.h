@@ -50,4 +50,4 @@ protected:
 };
 
 extern const char kEntryName[];
-extern const char kClientPath[];
+extern const std::string kClientPath;

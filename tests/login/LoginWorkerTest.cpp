@@ -54,17 +54,17 @@ TEST_F(LoginWorkerTest, ClientEndingBeforeTheHideTimeGetsFinishedAlone) {
 }
 
 TEST_F(LoginWorkerTest, MissingClientFailsWithThePathLookedFor) {
-    std::string aside = std::string(kClientPath) + ".aside";
-    ASSERT_TRUE(MoveFileExA(kClientPath, aside.c_str(), MOVEFILE_REPLACE_EXISTING));
+    std::string aside = kClientPath + ".aside";
+    ASSERT_TRUE(MoveFileExA(kClientPath.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING));
 
     bool started = StartLoginWorker("jdoe", "secret", Dialog());
     bool ended = window.WaitForFinal(20000);
-    MoveFileExA(aside.c_str(), kClientPath, MOVEFILE_REPLACE_EXISTING);
+    MoveFileExA(aside.c_str(), kClientPath.c_str(), MOVEFILE_REPLACE_EXISTING);
 
     ASSERT_TRUE(started);
     ASSERT_TRUE(ended);
     ASSERT_EQ(window.Messages(), (Messages{WM_LOGIN_FAILED}));
-    EXPECT_EQ(window.received()[0].text, std::string("Failed starting ") + kClientPath);
+    EXPECT_EQ(window.received()[0].text, "Failed starting " + kClientPath);
     EXPECT_EQ(ExitCodeOfWorker(0), 1u);
     EXPECT_LT(HangUpCompleted(), Final()->time);
 }
@@ -221,7 +221,7 @@ TEST_F(DiagnosticWorkerTest, CredentialsPostedWhileConnectingAreTakenAtOnce) {
     EXPECT_EQ(window.Messages(), (Messages{WM_LOGIN_STATUS, WM_LOGIN_STATUS, WM_LOGIN_READY, WM_LOGIN_FINISHED}));
     ExpectReports();
     auto logged = log.Read();
-    EXPECT_EQ(logged["commandLine"], std::string("\"") + kClientPath + "\" jdoe early bird");
+    EXPECT_EQ(logged["commandLine"], "\"" + kClientPath + "\" jdoe early bird");
     // Taken at once: the client starts right after the ready notification.
     double startedAfterReady =
         (static_cast<double>(ClientCreated(log)) - static_cast<double>(window.received()[2].time)) / 1e7;
@@ -258,7 +258,7 @@ TEST_F(DiagnosticWorkerTest, EmptyCredentialsStartTheClientWithTwoBlanks) {
     ASSERT_TRUE(window.WaitForFinal(20000));
 
     EXPECT_EQ(window.Messages().back(), static_cast<UINT>(WM_LOGIN_FINISHED));
-    EXPECT_EQ(log.Read()["commandLine"], std::string("\"") + kClientPath + "\"  ");
+    EXPECT_EQ(log.Read()["commandLine"], "\"" + kClientPath + "\"  ");
 }
 
 // The worker's record may be used after the worker has failed and ended, in the

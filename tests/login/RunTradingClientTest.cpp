@@ -1,5 +1,5 @@
 // Launch and supervision of the trading client, run on the test's own thread
-// against the client stand-in installed under Program Files.
+// against the client stand-in installed under the system's Program Files folder.
 #include "LoginMessages.h"
 #include "LoginSeams.h"
 #include "LoginTestSupport.h"
@@ -34,7 +34,7 @@ protected:
     LoginSeams m_savedSeams;
 };
 
-const char kClientFolder[] = "C:\\Program Files\\QuillMarsh";
+const std::string kClientFolder = ProgramFilesFolder() + "\\QuillMarsh";
 
 TEST_F(RunTradingClientTest, StartsClientInItsFolderWithNameAndPasswordUnquoted) {
     ScopedEnvironment exitCode("QM_CLIENT_EXIT_CODE", "3");
@@ -45,7 +45,7 @@ TEST_F(RunTradingClientTest, StartsClientInItsFolderWithNameAndPasswordUnquoted)
     ASSERT_TRUE(log.Exists());
     auto logged = log.Read();
     EXPECT_EQ(logged["commandLine"],
-              "\"C:\\Program Files\\QuillMarsh\\QuillMarsh.exe\" jdoe pass word  with blanks");
+              "\"" + InstalledClientPath() + "\" jdoe pass word  with blanks");
     EXPECT_EQ(logged["currentDirectory"], kClientFolder);
     // Unquoted, the password reaches the client as several words.
     EXPECT_EQ(logged["argc"], "6");
@@ -63,7 +63,7 @@ TEST_F(RunTradingClientTest, EmptyCredentialsLeaveTwoBlanksAfterThePath) {
 
     EXPECT_EQ(Run("", ""), ClientOutcome::ClientExited);
 
-    EXPECT_EQ(log.Read()["commandLine"], "\"C:\\Program Files\\QuillMarsh\\QuillMarsh.exe\"  ");
+    EXPECT_EQ(log.Read()["commandLine"], "\"" + InstalledClientPath() + "\"  ");
 }
 
 HRESULT WINAPI FolderLookupFails(HWND, int, HANDLE, DWORD, LPSTR path) {
@@ -79,7 +79,7 @@ TEST_F(RunTradingClientTest, FailedFolderLookupFallsBackToProgramFilesOnDriveC) 
 
     auto logged = log.Read();
     EXPECT_EQ(logged["currentDirectory"], kClientFolder);
-    EXPECT_EQ(logged["arg0"], "C:\\Program Files\\QuillMarsh\\QuillMarsh.exe");
+    EXPECT_EQ(logged["arg0"], InstalledClientPath());
 }
 
 char g_lookedUpFolder[MAX_PATH];
@@ -112,7 +112,7 @@ TEST_F(RunTradingClientTest, MissingClientUnderTheRealProgramFiles) {
     MoveFileExA(aside.c_str(), installed.c_str(), MOVEFILE_REPLACE_EXISTING);
 
     EXPECT_EQ(outcome, ClientOutcome::ClientNotStarted);
-    EXPECT_EQ(std::string(errorText), "Failed starting C:\\Program Files\\QuillMarsh\\QuillMarsh.exe");
+    EXPECT_EQ(std::string(errorText), "Failed starting " + installed);
 }
 
 // Which timer call fails in a run without supervision.
