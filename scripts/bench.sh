@@ -7,12 +7,18 @@
 #   scripts/bench.sh [RUNS]     RUNS starts of each program and RUNS attempts
 #                               for each teardown case (at least 10, 15 unless told)
 #
-# QM_BUILD_DIR chooses the build folder.
+# QM_BUILD_DIR chooses the build folder, QM_WINE the Wine configuration (wine32,
+# wow64); each configuration's figures replace only its own part of the page.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
 runs="${1:-15}"
 out="$top/docs/performance.md"
+source "$top/scripts/wine.sh"
+if [ -z "${QM_WOW64_NAMESPACE:-}" ]; then
+  qm_wine_announce bench
+  [ "$QM_WINE" != none ] || { echo "bench: the program cannot run on this host" >&2; exit 1; }
+fi
 
 # The benches and what they start; a half-finished test elsewhere in the tree
 # must not keep them from running.
@@ -22,11 +28,11 @@ for standin in rasapi32:rasapi32 route:route client:QuillMarsh; do
   if [ -f "$top/standins/${standin%%:*}/CMakeLists.txt" ]; then targets+=(--target "${standin#*:}"); fi
 done
 "$top/scripts/build.sh" "${targets[@]}"
+qm_enter_wine "$0" "$@"
 
-source "$top/tests/rig/wine-env.sh"
 source "$top/scripts/xvfb.sh"
-prefix="$build/wine/bench"
-"$top/tests/rig/make-prefix.sh" "$build/wine/template" "$prefix"
+prefix="$(qm_wine_dir)/bench"
+"$top/tests/rig/make-prefix.sh" "$(qm_wine_dir)/template" "$prefix"
 "$top/tests/rig/install-standins.sh" "$build/standins" "$prefix"
 export WINEPREFIX="$prefix"
 
@@ -58,22 +64,18 @@ soak_rounds=$(grep -E ' round [0-9]+: ' <<<"$soak" || true)
 soak_verdict=$(grep -E '^\[  (PASSED|FAILED)  \]' <<<"$soak" || true)
 
 cpu=$(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: *//' || true)
+case "$QM_WINE" in
+  wine32) config="wine32: Debian 12's Wine in a 32-bit prefix, as on 32-bit Windows" ;;
+  wow64) config="wow64: Wine 10 in WoW64 mode in a 64-bit prefix, as on 64-bit Windows" ;;
+esac
+section=$(mktemp)
 {
-  echo "# Performance"
-  echo
-  echo "QuillmarshVPN.exe against baseline_dialog.exe, a bare Win32 program that shows"
-  echo "the same dialog template with DialogBoxParam and does nothing else, and against"
-  echo "baseline_dialog_cc.exe, the same after InitCommonControls. All run one after"
-  echo "the other in one Wine prefix on a virtual display (Xvfb, no window manager);"
-  echo "each start is ended through its process handle before the next, since the"
-  echo "program lets only one copy run. Start-up is timed from just before"
-  echo "CreateProcess until the dialog is visible and its User ID box answers"
-  echo "WM_GETTEXT; memory is read 300 ms after that, from the benchmark process."
+  echo "## $config"
   echo
   echo "Measured by \`scripts/bench.sh $runs\` on $(date -u +%Y-%m-%d), $(wine --version 2>/dev/null || echo Wine),"
   echo "${cpu:-unknown CPU}, $(nproc) CPUs."
   echo
-  echo "## Start-up, size and the idle dialog"
+  echo "### Start-up, size and the idle dialog"
   echo
   echo "$figures"
   echo
@@ -85,7 +87,7 @@ cpu=$(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: *//' || true)
   echo "tells the program's own work from the common-controls library, which it must"
   echo "initialise first and whose loading Wine makes far dearer than Windows does."
   echo
-  echo "## A login attempt"
+  echo "### A login attempt"
   echo
   echo "The real program against the stand-ins in the same prefix: the driver types"
   echo "the credentials, clicks Login, and asks the dialog WM_NULL from a thread of its"
@@ -95,7 +97,7 @@ cpu=$(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: *//' || true)
   echo
   echo "$attempts"
   echo
-  echo "## Leak soak, full size"
+  echo "### Leak soak, full size"
   echo
   echo "\`QM_SOAK_FULL=1 soak_tests.exe\`: 200 failed and 200 cancelled diagnostic attempts in one"
   echo "process, and 2,000 ticks of the real program's progress strip; the counts after each round:"
@@ -105,6 +107,19 @@ cpu=$(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: *//' || true)
   echo '```'
   echo
   echo "Result: ${soak_verdict:-no result} (exit code $soak_rc)."
-} >"$out"
-echo "bench: figures written to $out" >&2
-cat "$out"
+} >"$section"
+# Only this configuration's part of the page is replaced; the other's figures stay.
+python3 - "$out" "$QM_WINE" "$section" <<'PY'
+import sys
+page, config, section = sys.argv[1], sys.argv[2], open(sys.argv[3]).read()
+begin, end = f"<!-- figures {config} -->\n", f"<!-- end of figures {config} -->\n"
+text = open(page).read()
+if begin in text and end in text:
+    head, rest = text.split(begin, 1)
+    text = head + begin + section + end + rest.split(end, 1)[1]
+else:
+    text += "\n" + begin + section + end
+open(page, "w").write(text)
+PY
+rm -f "$section"
+echo "bench: figures of $QM_WINE written to $out" >&2

@@ -9,10 +9,16 @@
 #
 # The screenshot of the login window goes to <build>/screenshot.png.
 # QM_BUILD_DIR chooses the build folder; QM_RUN_EXE runs another program of
-# <build>/bin that shows the same window (baseline_dialog.exe, for instance).
+# <build>/bin that shows the same window (baseline_dialog.exe, for instance);
+# QM_WINE the Wine configuration (wine32, wow64; see tests/rig/wine-select.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
+source "$top/scripts/wine.sh"
+if [ -z "${QM_WOW64_NAMESPACE:-}" ]; then
+  qm_wine_announce run
+  [ "$QM_WINE" != none ] || { echo "run: the program cannot run on this host" >&2; exit 1; }
+fi
 exe_name="${QM_RUN_EXE:-QuillmarshVPN.exe}"
 caption=" Quillmarsh VPN Login"
 window_limit="${QM_RUN_TIMEOUT:-60}"
@@ -28,11 +34,11 @@ for standin in rasapi32:rasapi32 route:route client:QuillMarsh; do
 done
 "$top/scripts/build.sh" "${targets[@]}"
 [ -f "$build/bin/$exe_name" ] || { echo "run: $build/bin/$exe_name was not built" >&2; exit 1; }
+qm_enter_wine "$0" "$@"
 
-source "$top/tests/rig/wine-env.sh"
 source "$top/scripts/xvfb.sh"
-prefix="$build/wine/run"
-"$top/tests/rig/make-prefix.sh" "$build/wine/template" "$prefix"
+prefix="$(qm_wine_dir)/run"
+"$top/tests/rig/make-prefix.sh" "$(qm_wine_dir)/template" "$prefix"
 "$top/tests/rig/install-standins.sh" "$build/standins" "$prefix"
 export WINEPREFIX="$prefix"
 

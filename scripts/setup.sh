@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Installs what the build and the Wine rig need on Debian 12. Idempotent: when
-# everything is there it only checks, in well under a second.
+# everything is there it only checks, in well under a second. What the Wine rig
+# needs depends on the configuration (tests/rig/wine-select.sh): Debian's own
+# 32-bit Wine for wine32; for wow64 only debootstrap, with which
+# tests/rig/wow64-root.sh makes a root holding Wine 10.
 set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/tests/rig/wine-select.sh"
 packages=(cmake make python3 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-          wine wine32 fonts-wine xvfb xdotool x11-apps imagemagick googletest nsis)
+          xvfb xdotool x11-apps imagemagick googletest nsis msitools)
+case "$QM_WINE" in
+  wine32) packages+=(wine wine32 fonts-wine) ;;
+  wow64) packages+=(debootstrap) ;;
+esac
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -12,7 +21,9 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
 done
 i386=yes
-dpkg --print-foreign-architectures | grep -qx i386 || i386=no
+if [ "$QM_WINE" = wine32 ]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || i386=no
+fi
 
 if [ "${#missing[@]}" -eq 0 ] && [ "$i386" = yes ]; then
   exit 0

@@ -9,16 +9,17 @@ template=$(realpath -m "$1"); copy=${2:+$(realpath -m "$2")}
 mkdir -p "$(dirname "$template")"
 
 # Bumped whenever the template's making changes, so older templates are remade.
-rig_version=2
+rig_version=3
 
 make_template() {
   [ "$(cat "$template/.qm-ready" 2>/dev/null)" = "$rig_version" ] && return 0
   rm -rf "$template.tmp"
+  # A 32-bit prefix for wine32, a 64-bit one (WINEARCH=win64) for wow64.
   WINEPREFIX="$template.tmp" wineboot -i >/dev/null 2>&1
   # Debian's wine does not find its fonts; without them "MS Shell Dlg" falls
   # back to a font that cuts the labels.
-  cp /usr/share/wine/fonts/*.ttf "$template.tmp/drive_c/windows/Fonts/"
-  # Our RAS stand-in in system32 wins over Wine's stub. Set in the registry so
+  cp "$qm_wine_fonts"/*.ttf "$template.tmp/drive_c/windows/Fonts/"
+  # Our RAS stand-in in the system folder wins over Wine's stub. Set in the registry so
   # that children of Windows processes get it too.
   WINEPREFIX="$template.tmp" wine reg add 'HKCU\Software\Wine\DllOverrides' /v rasapi32 /d native,builtin /f >/dev/null 2>&1
   # Without a window manager, Wine waits about 2 s for one to confirm each hide
