@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Renews the README's pictures: the end-to-end tests that show the login window
 # and the diagnostic state save them on the way, and ImageMagick makes PNGs.
+# Take them under QM_WINE=wow64: Wine 8's Tahoma wraps "User ID".
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
 shots="$build/screenshots"
+source "$top/tests/rig/wine-select.sh"
+[ "$QM_WINE" != none ] || { qm_wine_announce screenshots; echo "screenshots: the program cannot run on this host" >&2; exit 1; }
 rm -rf "$shots"; mkdir -p "$shots"
 QM_SCREENSHOT_DIR="$shots" QM_TARGETS="e2e_window_tests e2e_diagnostic_tests" \
   "$top/scripts/test.sh" -R 'PaintsTheFirmsColours|F8ShowsTunnelAndProbe' >/dev/null
