@@ -17,27 +17,51 @@ while [ $# -gt 0 ] && [ "$1" != -- ]; do folders+=("$(realpath -m "$1")"); shift
 
 if [ -z "${QM_WOW64_NAMESPACE:-}" ]; then
   export QM_WOW64_NAMESPACE=$$ QM_WOW64_CALLER="$(id -u):$(id -g)"
-  if [ "$(id -u)" -eq 0 ]; then
-    exec unshare --mount --propagation private -- "$0" "${folders[@]}" -- "$@"
-  fi
-  exec sudo -E env PATH="$PATH" unshare --mount --propagation private -- "$0" "${folders[@]}" -- "$@"
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo -E env PATH="$PATH")
+  # Inside a chroot whose root is no mount point, unshare cannot make the new
+  # namespace's mounts private; it then keeps them as they are (see below).
+  propagation=private
+  "${sudo[@]}" unshare --mount --propagation private true 2>/dev/null || propagation=unchanged
+  export QM_WOW64_PROPAGATION=$propagation
+  exec "${sudo[@]}" unshare --mount --propagation "$propagation" -- "$0" "${folders[@]}" -- "$@"
 fi
 
-bind() { mkdir -p "$root$2"; mount --rbind "$1" "$root$2"; }
-mount -t proc proc "$root/proc"
+# Where the mounts could not be made private, they may show in the namespace we
+# came from as well: then they are taken down by hand when the command ends.
+undo=no
+if [ "${QM_WOW64_PROPAGATION:-private}" != private ] && ! mount --make-rprivate / 2>/dev/null; then
+  undo=yes
+fi
+mounted=()
+undo_mounts() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -R -l "${mounted[i]}" 2>/dev/null || true; done
+}
+[ "$undo" = no ] || trap undo_mounts EXIT
+bind() { mkdir -p "$root$2"; mount --rbind "$1" "$root$2"; mounted+=("$root$2"); }
+mount -t proc proc "$root/proc"; mounted+=("$root/proc")
 bind /dev /dev
 bind /sys /sys
 bind /tmp /tmp
 for f in /etc/hosts /etc/resolv.conf; do
-  [ -e "$f" ] && mount --bind "$f" "$root$f"
+  [ -e "$f" ] && mount --bind "$f" "$root$f" && mounted+=("$root$f")
 done
 for f in "${folders[@]}"; do
   mkdir -p "$f"
   bind "$f" "$f"
 done
 
-if [ "$QM_WOW64_CALLER" = 0:0 ]; then
-  exec "$@"
+as_caller=()
+if [ "$QM_WOW64_CALLER" != 0:0 ]; then
+  as_caller=(setpriv --reuid="${QM_WOW64_CALLER%:*}" --regid="${QM_WOW64_CALLER#*:}" --init-groups
+             --inh-caps=+sys_chroot --ambient-caps=+sys_chroot --)
 fi
-exec setpriv --reuid="${QM_WOW64_CALLER%:*}" --regid="${QM_WOW64_CALLER#*:}" --init-groups \
-  --inh-caps=+sys_chroot --ambient-caps=+sys_chroot -- "$@"
+[ "$undo" = yes ] || exec "${as_caller[@]}" "$@"
+# A background command of a script ignores Ctrl+C: it gets a TERM from us instead.
+"${as_caller[@]}" "$@" &
+command=$!
+trap 'kill -TERM "$command" 2>/dev/null' INT TERM
+rc=0
+while kill -0 "$command" 2>/dev/null; do wait "$command" && rc=0 || rc=$?; done
+exit "$rc"
