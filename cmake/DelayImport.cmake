@@ -13,7 +13,13 @@
 # do, and the slot is then null. DECLARE gives the definitions that make the
 # system headers declare the functions without dllimport, so that callers call
 # the stubs and keep them.
+#
+#   qm_delay_import_directory(<target>)
+# fills the PE delay-import directory of an exe that links every qm_delay_*
+# library. This linker leaves that entry at 0, and the tools that list a
+# program's DLLs then miss these.
 find_program(QM_DLLTOOL NAMES ${MINGW_PREFIX}-dlltool REQUIRED)
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
 
 function(qm_delay_import name)
   cmake_parse_arguments(ARG "" "DLL;DEF" "DECLARE" ${ARGN})
@@ -32,6 +38,21 @@ function(qm_delay_import name)
   target_link_libraries(qm_delay_${name} INTERFACE ${archive} delayimp)
   target_compile_definitions(qm_delay_${name} INTERFACE ${ARG_DECLARE})
   add_dependencies(qm_delay_${name} qm_delay_${name}_archive)
+  set_property(GLOBAL APPEND PROPERTY QM_DELAY_DLLS ${ARG_DLL})
+endfunction()
+
+function(qm_delay_import_directory target)
+  get_property(dlls GLOBAL PROPERTY QM_DELAY_DLLS)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  # The map gives the descriptors' addresses, which a stripped exe no longer
+  # names; the extra source ends their array with the zero descriptor.
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/delay/DelayDescriptorsEnd.c)
+  target_link_options(${target} PRIVATE -Wl,-Map=${map})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/DelayImportDirectory.py
+            $<TARGET_FILE:${target}> ${map} ${dlls}
+    COMMENT "Delay-import directory of ${target}"
+    VERBATIM)
 endfunction()
 
 qm_delay_import(shell32 DLL SHELL32.dll DEF ${CMAKE_CURRENT_LIST_DIR}/delay/shell32.def
