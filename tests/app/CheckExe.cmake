@@ -1,10 +1,33 @@
-# The exe a user copies, read with the cross binutils on the build machine:
-# PE32 for i386 with the GUI subsystem, under 1 MiB, importing nothing but the
-# system's own DLLs, and naming every DLL it can load: the ones it binds on
-# first use (DELAY_DLLS) in its delay-import directory, which dumpbin and
-# Dependency Walker read but this objdump does not print.
-# cmake -DEXE=... -DOBJDUMP=... -DDELAY_DLLS=a.dll;b.dll -P CheckExe.cmake
+# A built exe, read with the cross binutils on the build machine.
+#   CHECK=pe       The exe a user copies: PE32 for i386 with the GUI subsystem,
+#                  under 1 MiB, importing nothing but the system's own DLLs, and
+#                  naming every DLL it can load: the ones it binds on first use
+#                  (DELAY_DLLS) in its delay-import directory, which dumpbin and
+#                  Dependency Walker read but this objdump does not print.
+#   CHECK=version  Its version resource: FileVersion and ProductVersion are
+#                  VERSION, the maker is Quillmarsh Holdings, the product
+#                  Quillmarsh VPN.
+# cmake -DCHECK=pe -DEXE=... -DOBJDUMP=... -DDELAY_DLLS=a.dll;b.dll -P CheckExe.cmake
+# cmake -DCHECK=version -DEXE=... -DSTRINGS=... -DVERSION=x.y.z -P CheckExe.cmake
 cmake_minimum_required(VERSION 3.25)
+
+if(CHECK STREQUAL "version")
+  execute_process(COMMAND "${STRINGS}" -el "${EXE}" OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "strings failed on ${EXE}")
+  endif()
+  # The resource stores each key and its value as two UTF-16 strings in a row.
+  foreach(pair "CompanyName=Quillmarsh Holdings" "ProductName=Quillmarsh VPN"
+               "FileVersion=${VERSION}" "ProductVersion=${VERSION}")
+    string(REPLACE "=" "\n" lines "${pair}")
+    string(FIND "${text}" "\n${lines}\n" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${EXE}: the version resource has no ${pair}")
+    endif()
+  endforeach()
+  message(STATUS "${EXE}: version ${VERSION}, Quillmarsh Holdings, Quillmarsh VPN")
+  return()
+endif()
 
 file(SIZE "${EXE}" size)
 if(size GREATER_EQUAL 1048576)
