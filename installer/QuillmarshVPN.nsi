@@ -3,7 +3,11 @@
 ; "Programs and Features". /S installs and uninstalls without a word.
 ;
 ; makensis -DPRODUCT_EXE=<built QuillmarshVPN.exe> -DICON=<its icon>
-;          -DOUTFILE=<setup exe> QuillmarshVPN.nsi
+;          -DVERSION=<major.minor.patch> -DOUTFILE=<setup exe> QuillmarshVPN.nsi
+;
+; VERSION is the project's version (the top CMakeLists.txt), the same as the
+; exe's own; the set-up carries it in its version resource and in the entry
+; under "Programs and Features".
 
 !ifndef PRODUCT_EXE
   !error "define PRODUCT_EXE"
@@ -13,6 +17,9 @@
 !endif
 !ifndef OUTFILE
   !error "define OUTFILE"
+!endif
+!ifndef VERSION
+  !error "define VERSION"
 !endif
 
 !define PRODUCT "Quillmarsh VPN"
@@ -31,6 +38,18 @@ InstallDir "$PROGRAMFILES\${PRODUCT}"
 ; Program Files, the common Start menu and HKLM: only an administrator may
 ; write there, so ask for the rights up front rather than fail half-way.
 RequestExecutionLevel admin
+
+; The set-up's own version resource, so that Explorer and inventory tools tell
+; which release a copy of it installs. Windows wants four numbers here.
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+VIAddVersionKey "OriginalFilename" "QuillmarshVPN-setup.exe"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
@@ -55,6 +74,7 @@ Section "Quillmarsh VPN"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\QuillmarshVPN.exe" "" "$INSTDIR\QuillmarshVPN.exe" 0
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\QuillmarshVPN.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
