@@ -1,10 +1,11 @@
 // Both packages as an administrator or a distribution system runs them on a
-// desk: silently, over an older version, and out again.
+// desk: silently, over an older version, over a running copy, and out again.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -23,6 +24,9 @@ namespace {
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSettingsKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
 constexpr DWORD kSetupTimeoutMs = 60000;
+// What both packages return when they are done but a running copy keeps the
+// old version until it next starts.
+constexpr DWORD kDoneTakesEffectLater = ERROR_SUCCESS_REBOOT_REQUIRED;  // 3010
 // The uninstall entries as a 32-bit program sees them: under WOW6432Node on
 // 64-bit Windows.
 constexpr REGSAM kProgramsView = KEY_WOW64_32KEY;
@@ -129,6 +133,30 @@ std::vector<std::string> ProgramEntries() {
 
 std::string EntryString(const std::string& entry, const char* name) {
     return RegistryString(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "\\" + entry, name, kProgramsView);
+}
+
+// The file that the next start of Windows moves onto `target`, from the
+// replacements the system was asked to make then; empty when there is none.
+std::string StagedForRestart(const std::string& target) {
+    char pending[8192] = "";
+    DWORD size = sizeof pending - 2;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size) != ERROR_SUCCESS)
+        return std::string();
+    // Pairs of NT paths (\??\C:\...), source then destination; a destination
+    // of "!" and a path replaces an existing file.
+    auto dosPath = [](std::string path) {
+        if (!path.empty() && path[0] == '!') path.erase(0, 1);
+        return path.compare(0, 4, "\\??\\") == 0 ? path.substr(4) : path;
+    };
+    // The list holds empty strings (a file to delete), so its end is its size;
+    // the two spare NULs keep the last string terminated.
+    std::vector<std::string> paths;
+    for (const char* at = pending; at < pending + size; at += strlen(at) + 1) paths.push_back(at);
+    for (size_t pair = 0; pair + 1 < paths.size(); pair += 2) {
+        if (!paths[pair + 1].empty() && SamePath(dosPath(paths[pair + 1]), target)) return dosPath(paths[pair]);
+    }
+    return std::string();
 }
 
 // Runs a command line and waits for it; false when it cannot start or outlives
@@ -274,6 +302,51 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
     EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kSettingsKey, "Login Username"), name);
+}
+
+// The normal case on a trading desk: the program runs all day, hidden, holding
+// the VPN, when the distribution system pushes the next version.
+TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNewFile) {
+    ASSERT_EQ(Install(package), 0u);
+    // Mark the installed file, so that the new one can be told from it.
+    {
+        std::ofstream old(program, std::ios::binary | std::ios::app);
+        old << "the copy that was running";
+    }
+    std::string running = ReadAll(program);
+    ProductSession session;
+    ProductSession::Options options;
+    options.program = program;
+    ASSERT_TRUE(session.start(options)) << "CreateProcess error " << session.lastError();
+    driver::Window window = session.waitForWindow();
+    ASSERT_TRUE(window) << "no login window from " << program;
+
+    EXPECT_EQ(Install(nextPackage), kDoneTakesEffectLater);
+
+    EXPECT_TRUE(session.running()) << "the update ended the running program";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+        << "the running program no longer answers";
+    EXPECT_TRUE(window.visible());
+    ExpectOneEntryOf(QM_NEXT_VERSION);
+    std::string installed = ReadAll(program);
+    std::string staged;
+    if (installed == running && GetParam().windowsInstaller && RunningUnderWine()) {
+        // Wine's msiexec leaves the file in use in place and has the new one
+        // moved over it at the next start of Windows.
+        staged = StagedForRestart(program);
+        ASSERT_FALSE(staged.empty()) << "the old file is in place and nothing replaces it";
+        installed = ReadAll(staged);
+    }
+    EXPECT_TRUE(installed == built) << (installed == running ? "the old file is still in place"
+                                                              : "the installed file is neither the old nor the new one");
+
+    ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
+    ASSERT_TRUE(session.waitForExit(10000));
+    if (!staged.empty()) ASSERT_TRUE(MoveFileExA(staged.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING));
+    ProductSession next;
+    ASSERT_TRUE(next.start(options)) << "CreateProcess error " << next.lastError();
+    EXPECT_TRUE(next.waitForWindow()) << "the new file does not start";
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, Installer, ::testing::ValuesIn(kPackages),
