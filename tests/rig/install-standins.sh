@@ -12,7 +12,9 @@ source "$(dirname "$0")/wine-env.sh"
 src="$1"; prefix="$2"
 system="$prefix/drive_c/$qm_system_dir"
 client="$prefix/drive_c/$qm_program_files/QuillMarsh"
-install_one() { [ -f "$1" ] || return 0; cmp -s "$1" "$2/$(basename "$1")" || cp "$1" "$2/"; }
+# A new file rather than a rewrite: a prefix shares Wine's own files with its
+# template through hard links.
+install_one() { [ -f "$1" ] || return 0; cmp -s "$1" "$2/$(basename "$1")" || cp --remove-destination "$1" "$2/"; }
 mkdir -p "$system"
 install_one "$src/rasapi32.dll" "$system"
 install_one "$src/route.exe" "$system"

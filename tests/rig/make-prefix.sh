@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # make-prefix.sh TEMPLATE [COPY]
 # Makes the template prefix once (boot, Wine's own fonts, the RAS override) and,
-# when COPY is given and missing, a real copy of it. Safe to run concurrently.
+# when COPY is given and missing, a copy of it. Safe to run concurrently.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
@@ -41,9 +41,14 @@ if [ -n "$copy" ] && [ "$(cat "$copy/.qm-ready" 2>/dev/null)" != "$rig_version" 
   (
     flock 9
     if [ "$(cat "$copy/.qm-ready" 2>/dev/null)" != "$rig_version" ]; then
-      rm -rf "$copy"
-      # A real copy: wineserver rewrites the .reg files in place.
-      cp -a "$template" "$copy"
+      rm -rf "$copy.tmp" "$copy"
+      # Hard links for the gigabyte of Wine's own files that nothing writes to,
+      # real copies of what Wine rewrites in place: the registry, the .ini
+      # files and the time stamp of the prefix's last update.
+      cp -al "$template" "$copy.tmp"
+      find "$copy.tmp" -type f \( -name '*.reg' -o -name '*.ini' -o -name .update-timestamp \) \
+        -exec sh -c 'for f; do cp -p "$f" "$f.real" && mv -f "$f.real" "$f"; done' sh {} +
+      mv "$copy.tmp" "$copy"
     fi
   ) 9>"$copy.lock"
 fi
