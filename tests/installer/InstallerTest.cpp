@@ -239,6 +239,17 @@ protected:
         EXPECT_EQ(EntryString(entries[0], "Publisher"), "Quillmarsh Holdings");
     }
 
+    // The installed program, started as its shortcut starts it; its login window.
+    driver::Window StartInstalled(ProductSession& session) {
+        ProductSession::Options options;
+        options.program = program;
+        if (!session.start(options)) {
+            ADD_FAILURE() << "CreateProcess error " << session.lastError();
+            return driver::Window();
+        }
+        return session.waitForWindow();
+    }
+
     std::string package, nextPackage, folder, program, uninstaller, shortcut, built;
 };
 
@@ -261,10 +272,7 @@ TEST_P(Installer, InstalledProgramShowsTheLoginWindow) {
     ASSERT_EQ(Install(package), 0u);
 
     ProductSession session;
-    ProductSession::Options options;
-    options.program = program;
-    ASSERT_TRUE(session.start(options)) << "CreateProcess error " << session.lastError();
-    driver::Window window = session.waitForWindow();
+    driver::Window window = StartInstalled(session);
     ASSERT_TRUE(window) << "no login window from " << program;
 
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
@@ -315,10 +323,7 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
     }
     std::string running = ReadAll(program);
     ProductSession session;
-    ProductSession::Options options;
-    options.program = program;
-    ASSERT_TRUE(session.start(options)) << "CreateProcess error " << session.lastError();
-    driver::Window window = session.waitForWindow();
+    driver::Window window = StartInstalled(session);
     ASSERT_TRUE(window) << "no login window from " << program;
 
     EXPECT_EQ(Install(nextPackage), kDoneTakesEffectLater);
@@ -343,10 +348,11 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
 
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
     ASSERT_TRUE(session.waitForExit(10000));
-    if (!staged.empty()) ASSERT_TRUE(MoveFileExA(staged.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING));
+    if (!staged.empty()) {
+        ASSERT_TRUE(MoveFileExA(staged.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
     ProductSession next;
-    ASSERT_TRUE(next.start(options)) << "CreateProcess error " << next.lastError();
-    EXPECT_TRUE(next.waitForWindow()) << "the new file does not start";
+    EXPECT_TRUE(StartInstalled(next)) << "the new file does not start";
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, Installer, ::testing::ValuesIn(kPackages),
