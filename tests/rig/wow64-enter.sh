@@ -47,6 +47,11 @@ bind /tmp /tmp
 for f in /etc/hosts /etc/resolv.conf; do
   [ -e "$f" ] && mount --bind "$f" "$root$f" && mounted+=("$root$f")
 done
+# A bare root made by debootstrap has no hosts file, and without one "localhost"
+# names nothing; Debian's installer would have written these lines.
+if [ ! -e /etc/hosts ]; then
+  mount --bind "$(dirname "$(realpath "$0")")/loopback-hosts" "$root/etc/hosts" && mounted+=("$root/etc/hosts")
+fi
 for f in "${folders[@]}"; do
   mkdir -p "$f"
   bind "$f" "$f"
