@@ -4,7 +4,7 @@
 
 static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
 
-void RunHiddenCommand(CString commandLine) {
+void RunHiddenCommand(CString commandLine, DWORD waitLimitMs) {
     // No placement or show flags: the child is a console program that must
     // not flash a window at the user.
     STARTUPINFOA startup;
@@ -18,6 +18,8 @@ void RunHiddenCommand(CString commandLine) {
         return;
     // Only the process is waited on; its thread handle would just be held.
     CloseHandle(child.hThread);
-    WaitForSingleObject(child.hProcess, INFINITE);
+    // A child that outlasts the limit keeps running; closing the handle only
+    // lets go of it.
+    WaitForSingleObject(child.hProcess, waitLimitMs);
     CloseHandle(child.hProcess);
 }

@@ -126,6 +126,27 @@ TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
     EXPECT_TRUE(product.waitForExit(15000));
 }
 
+TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStillRun) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    // The first command, the DELETE, hangs for longer than the login waits.
+    StartProduct({{"QM_ROUTE_STALL", "DELETE:14000"}, {"QM_CLIENT_EXIT_AFTER_MS", "500"}});
+    EnterCredentials("u", "p");
+    const ULONGLONG clicked = Now();
+    ASSERT_TRUE(Control(IDOK).click());
+    ASSERT_TRUE(WaitForClientStart(30000));
+    const double startedAfter = (std::stoull(ClientLogValue("created")) - clicked) / 1e7;
+    EXPECT_GT(startedAfter, 9.8);
+    EXPECT_LT(startedAfter, 13.5);
+    EXPECT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    // The four ADDs ran; the DELETE was left to end on its own, and did.
+    ASSERT_TRUE(WaitUntil([&] { return ReadLines(TestFile("route.log")).size() == 5; }, 15000));
+    const std::vector<std::string> runs = ReadLines(TestFile("route.log"));
+    for (int i = 0; i < 4; ++i) EXPECT_NE(runs[i].find("args=ADD "), std::string::npos) << runs[i];
+    EXPECT_NE(runs[4].find("args=DELETE 0.0.0.0 "), std::string::npos) << runs[4];
+    EXPECT_NE(runs[4].find("\texit=0\t"), std::string::npos) << runs[4];
+}
+
 struct FailureCase {
     const char* name;
     const char* scenario;
