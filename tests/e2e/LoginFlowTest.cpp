@@ -111,6 +111,17 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
     // No error box on the way out.
     EXPECT_FALSE(WaitForErrorBox(0));
+    const std::string route = "worker Command \"route ";
+    ExpectSupportLog({" started, process id ", "dialog Configuration server host "
+                      "cfgsvr.quillmarsh-holdings.com, port 17777", "dialog Login pressed, user ID JSMITH",
+                      "worker Phonebook entry \"QuillMarsh Professional Trading\"",
+                      "worker Dialling", "worker Dial connected", "worker Tunnel addresses: client 10.200.40.23",
+                      route + "DELETE 0.0.0.0 10.200.40.23\" exit code 0 after ", route + "ADD ", route + "ADD ",
+                      route + "ADD ", route + "ADD 10.200.36.0 MASK 255.255.252.0 10.200.40.23\" exit code 0",
+                      "worker Trading client " + InstalledClientPath() + " started, process id ",
+                      "dialog Dialog hidden", "worker Trading client exited with exit code 0", "worker Hung up",
+                      "worker Status poll 1", "dialog Quillmarsh VPN ends"},
+                     {"pa55", "PA55", "Marigold!"});
 }
 
 TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
@@ -145,6 +156,8 @@ TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStill
     for (int i = 0; i < 4; ++i) EXPECT_NE(runs[i].find("args=ADD "), std::string::npos) << runs[i];
     EXPECT_NE(runs[4].find("args=DELETE 0.0.0.0 "), std::string::npos) << runs[4];
     EXPECT_NE(runs[4].find("\texit=0\t"), std::string::npos) << runs[4];
+    ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after 100",
+                      "Command \"route ADD 10.200.3.0 ", "worker Hung up"}, {"Marigold!"});
 }
 
 struct FailureCase {
@@ -178,9 +191,14 @@ TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
 
     Window box = WaitForErrorBox();
     ASSERT_TRUE(box);
-    EXPECT_EQ(box.child(0xFFFF).text(), c.text ? c.text : "Failed starting " + client);
+    const std::string shown = c.text ? c.text : "Failed starting " + client;
+    EXPECT_EQ(box.child(0xFFFF).text(), shown);
     EXPECT_EQ(box.owner(), window);
     DismissErrorBox(box);
+    ExpectSupportLog({"dialog Login pressed, user ID JSMITH",
+                      std::string(c.name) == "Dial" ? "worker Dial failed after" : "worker ",
+                      "dialog Message box \"VPN Connection Error   \": " + shown},
+                     {"secret", "SECRET", "Marigold!"});
 
     EXPECT_TRUE(window.visible());
     EXPECT_TRUE(Control(IDCANCEL).enabled());
