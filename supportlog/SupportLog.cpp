@@ -11,6 +11,10 @@ namespace {
 const char kFolderName[] = "\\Quillmarsh VPN";
 const char kFileName[] = "\\QuillmarshVPN.log";
 const char kOlderSuffix[] = ".1";
+// Held while a copy of the program looks at the file's size and renames it, so
+// that two copies starting together never rename a file the other just began.
+const char kRotationMutexName[] = "Quillmarsh VPN support log";
+const DWORD kRotationWaitLimit = 1000;
 const DWORD kRotateAbove = 1024 * 1024;
 // Lines written before the file is open; more than this are left out.
 const size_t kPendingLimit = 16384;
@@ -46,6 +50,9 @@ HANDLE OpenLogFile() {
     CreateDirectoryA(path, nullptr); // already there, or the file cannot be made
     std::strcat(path, kFileName);
 
+    HANDLE rotation = CreateMutexA(nullptr, FALSE, kRotationMutexName);
+    // Not got in time (or abandoned by a copy that died): go on without it.
+    DWORD waited = rotation ? WaitForSingleObject(rotation, kRotationWaitLimit) : WAIT_FAILED;
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (GetFileAttributesExA(path, GetFileExInfoStandard, &attributes) &&
         (attributes.nFileSizeHigh != 0 || attributes.nFileSizeLow > kRotateAbove)) {
@@ -54,8 +61,12 @@ HANDLE OpenLogFile() {
         std::strcat(older, kOlderSuffix);
         MoveFileExA(path, older, MOVEFILE_REPLACE_EXISTING);
     }
-    return CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Appending only: each write goes to the end of the file whoever else writes.
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(rotation);
+    if (rotation) CloseHandle(rotation);
+    return file;
 }
 
 DWORD WINAPI OpenerThread(LPVOID) {
