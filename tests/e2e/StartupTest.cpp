@@ -49,7 +49,8 @@ TEST_F(Startup, SecondCopyShowsTheRefusalAndEndsWhenItIsClosed) {
 }
 
 TEST_F(Startup, ALogOverOneMebibyteBecomesTheOlderCopyAndANewOneBegins) {
-    if (GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0) GTEST_SKIP() << "the log cannot be written";
+    char trap[16];
+    if (GetEnvironmentVariableA("QM_LOG_TRAP", trap, sizeof trap) != 0) GTEST_SKIP() << "the log cannot be written";
     const std::string log = SupportLogPath();
     CreateDirectoryA(log.substr(0, log.rfind('\\')).c_str(), nullptr);
     std::ofstream(log, std::ios::binary | std::ios::trunc) << std::string(1024 * 1024 + 1, 'x');
