@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renews the README's pictures: the end-to-end tests that show the login window
 # and the diagnostic state save them on the way, and ImageMagick makes PNGs.
-# Take them under QM_WINE=wow64: Wine 8's Tahoma wraps "User ID".
+# Take them under QM_WINE=wow64, as on the firm's 64-bit Windows.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"

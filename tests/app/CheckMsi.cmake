@@ -2,7 +2,8 @@
 # project's version, a per-machine product of Quillmarsh Holdings with its icon
 # under "Programs and Features", the common Start-menu shortcut, and an upgrade
 # that removes any installed copy up to and including this version before it
-# installs, so that one entry remains.
+# installs, so that one entry remains; and that it neither ends a running copy
+# nor restarts the desk.
 # cmake -DMSI=... -DMSIINFO=... -DVERSION=x.y.z -P CheckMsi.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -28,6 +29,10 @@ export(Property properties)
 expect("${properties}" "\nProductVersion\t${VERSION}\n" "ProductVersion is not ${VERSION}")
 expect("${properties}" "\nManufacturer\tQuillmarsh Holdings\n" "the maker is not Quillmarsh Holdings")
 expect("${properties}" "\nALLUSERS\t1\n" "not per machine")
+# A running copy is never ended (Restart Manager off) and a desk never
+# restarted by a silent install: it returns 3010 instead.
+expect("${properties}" "\nMSIRESTARTMANAGERCONTROL\tDisable\n" "Restart Manager may end the running program")
+expect("${properties}" "\nREBOOT\tReallySuppress\n" "a silent install may restart the desk")
 expect("${properties}" "\nARPPRODUCTICON\t([^\n]+)\n" "no icon under Programs and Features")
 set(icon ${CMAKE_MATCH_1})
 expect("${properties}" "\nUpgradeCode\t({[-0-9A-F]+})\n" "no UpgradeCode")

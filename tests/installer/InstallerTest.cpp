@@ -1,12 +1,14 @@
-// The set-up program as an administrator runs it on a desk: silently, then the
-// program from its Start-menu place, then the silent uninstall.
+// Both packages as an administrator or a distribution system runs them on a
+// desk: silently, over an older version, over a running copy, and out again.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,30 @@ using driver::WaitUntil;
 
 namespace {
 
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuillmarshVPN";
+constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kSettingsKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
 constexpr DWORD kSetupTimeoutMs = 60000;
+// What both packages return when they are done but a running copy keeps the
+// old version until it next starts.
+constexpr DWORD kDoneTakesEffectLater = ERROR_SUCCESS_REBOOT_REQUIRED;  // 3010
+// The uninstall entries as a 32-bit program sees them: under WOW6432Node on
+// 64-bit Windows.
+constexpr REGSAM kProgramsView = KEY_WOW64_32KEY;
+
+struct Package {
+    const char* name;
+    const char* file;
+    // The same program as the next patch version.
+    const char* nextFile;
+    bool windowsInstaller;
+};
+
+void PrintTo(const Package& package, std::ostream* out) { *out << package.file; }
+
+const Package kPackages[] = {
+    {"Nsis", "QuillmarshVPN-setup.exe", "QuillmarshVPN-next-setup.exe", false},
+    {"Msi", "QuillmarshVPN.msi", "QuillmarshVPN-next.msi", true},
+};
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH] = "";
@@ -35,6 +59,10 @@ bool Exists(const std::string& path) {
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
 }
 
 // Every name in a folder but "." and "..", sorted.
@@ -73,19 +101,62 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-std::string MachineString(const char* key, const char* name) {
-    char value[MAX_PATH] = "";
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return std::string();
-    return value;
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-bool MachineKeyExists(const char* key) {
+std::string RegistryString(HKEY root, const std::string& key, const char* name, REGSAM view = 0) {
     HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return std::string();
+    char value[MAX_PATH] = "";
+    DWORD size = sizeof value;
+    LONG status = RegGetValueA(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
     RegCloseKey(opened);
-    return true;
+    return status == ERROR_SUCCESS ? std::string(value) : std::string();
+}
+
+// The names of the keys under "Programs and Features" that are Quillmarsh VPN.
+std::vector<std::string> ProgramEntries() {
+    std::vector<std::string> entries;
+    HKEY root;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ | kProgramsView, &root) != ERROR_SUCCESS)
+        return entries;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(root, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegistryString(root, name, "DisplayName") == "Quillmarsh VPN") entries.push_back(name);
+    }
+    RegCloseKey(root);
+    return entries;
+}
+
+std::string EntryString(const std::string& entry, const char* name) {
+    return RegistryString(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "\\" + entry, name, kProgramsView);
+}
+
+// The file that the next start of Windows moves onto `target`, from the
+// replacements the system was asked to make then; empty when there is none.
+std::string StagedForRestart(const std::string& target) {
+    char pending[8192] = "";
+    DWORD size = sizeof pending - 2;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size) != ERROR_SUCCESS)
+        return std::string();
+    // Pairs of NT paths (\??\C:\...), source then destination; a destination
+    // of "!" and a path replaces an existing file.
+    auto dosPath = [](std::string path) {
+        if (!path.empty() && path[0] == '!') path.erase(0, 1);
+        return path.compare(0, 4, "\\??\\") == 0 ? path.substr(4) : path;
+    };
+    // The list holds empty strings (a file to delete), so its end is its size;
+    // the two spare NULs keep the last string terminated.
+    std::vector<std::string> paths;
+    for (const char* at = pending; at < pending + size; at += strlen(at) + 1) paths.push_back(at);
+    for (size_t pair = 0; pair + 1 < paths.size(); pair += 2) {
+        if (!paths[pair + 1].empty() && SamePath(dosPath(paths[pair + 1]), target)) return dosPath(paths[pair]);
+    }
+    return std::string();
 }
 
 // Runs a command line and waits for it; false when it cannot start or outlives
@@ -109,49 +180,85 @@ bool RunToEnd(const std::string& commandLine, DWORD* exitCode) {
     return ended;
 }
 
-class Installer : public ::testing::Test {
+class Installer : public ::testing::TestWithParam<Package> {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        setup = FullPath(ProductSession::BesideTestProgram("..\\installer\\QuillmarshVPN-setup.exe"));
-        ASSERT_TRUE(Exists(setup)) << setup;
+        package = FullPath(ProductSession::BesideTestProgram(std::string("..\\installer\\") + GetParam().file));
+        nextPackage = FullPath(ProductSession::BesideTestProgram(std::string("..\\installer\\") + GetParam().nextFile));
+        ASSERT_TRUE(Exists(package)) << package;
+        ASSERT_TRUE(Exists(nextPackage)) << nextPackage;
         folder = ProgramFilesFolder() + "\\Quillmarsh VPN";
         program = folder + "\\QuillmarshVPN.exe";
         uninstaller = folder + "\\Uninstall.exe";
-        shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Quillmarsh VPN.lnk";
+        // Wine's msiexec puts a per-machine package's shortcuts into the
+        // installing user's Start menu; Windows Installer into all users'.
+        bool userStartMenu = GetParam().windowsInstaller && RunningUnderWine();
+        shortcut = ShellFolder(userStartMenu ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) + "\\Quillmarsh VPN.lnk";
+        built = ReadAll(ProductSession::BesideTestProgram(ProductSession::kProgramName));
+        ASSERT_FALSE(built.empty());
+        // The tests of both packages share one prefix: each starts from a desk
+        // without the program.
+        for (const std::string& entry : ProgramEntries()) RemoveEntry(entry);
+        ASSERT_TRUE(ProgramEntries().empty()) << "an earlier installation is still there";
     }
     void TearDown() override { CoUninitialize(); }
 
-    void InstallSilently() {
-        DWORD exitCode = 1;
-        ASSERT_TRUE(RunToEnd("\"" + setup + "\" /S", &exitCode)) << "the set-up did not end";
-        ASSERT_EQ(exitCode, 0u);
+    std::string InstallCommand(const std::string& file) const {
+        return GetParam().windowsInstaller ? "msiexec /i \"" + file + "\" /qn" : "\"" + file + "\" /S";
     }
 
-    std::string setup, folder, program, uninstaller, shortcut;
+    DWORD Install(const std::string& file) {
+        DWORD exitCode = 1;
+        EXPECT_TRUE(RunToEnd(InstallCommand(file), &exitCode)) << InstallCommand(file) << " did not end";
+        return exitCode;
+    }
+
+    // Removes one installation the way IT does: msiexec by the product code,
+    // which names the MSI's entry, or the set-up's own uninstaller.
+    DWORD RemoveEntry(const std::string& entry) {
+        DWORD exitCode = 1;
+        bool byMsiexec = !entry.empty() && entry[0] == '{';
+        std::string command = byMsiexec ? "msiexec /x " + entry + " /qn"
+                                        : EntryString(entry, "QuietUninstallString");
+        EXPECT_TRUE(RunToEnd(command, &exitCode)) << command << " did not end";
+        // The set-up's uninstaller hands over to a copy of itself in the
+        // temporary folder and ends at once; that copy does the removing.
+        if (!byMsiexec) {
+            EXPECT_TRUE(WaitUntil(
+                [&] { return EntryString(entry, "DisplayName").empty() && !Exists(program); }, 30000, 100))
+                << command << " left its entry or the program";
+        }
+        return exitCode;
+    }
+
+    void ExpectOneEntryOf(const char* version) {
+        std::vector<std::string> entries = ProgramEntries();
+        ASSERT_EQ(entries.size(), 1u) << "Programs and Features shows " << entries.size() << " entries";
+        EXPECT_EQ(EntryString(entries[0], "DisplayVersion"), version);
+        EXPECT_EQ(EntryString(entries[0], "Publisher"), "Quillmarsh Holdings");
+    }
+
+    std::string package, nextPackage, folder, program, uninstaller, shortcut, built;
 };
 
-TEST_F(Installer, SilentInstallPutsTheProgramItsShortcutAndUninstallerInPlace) {
-    InstallSilently();
+TEST_P(Installer, SilentInstallPutsTheProgramItsShortcutAndOneEntryInPlace) {
+    ASSERT_EQ(Install(package), 0u);
 
-    EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"QuillmarshVPN.exe", "Uninstall.exe"}));
+    std::vector<std::string> expected{"QuillmarshVPN.exe"};
+    if (!GetParam().windowsInstaller) expected.push_back("Uninstall.exe");
+    EXPECT_EQ(FolderEntries(folder), expected);
     // The very program of this build, and nothing of the test rig beside it.
-    std::string built = ReadAll(ProductSession::BesideTestProgram(ProductSession::kProgramName));
-    ASSERT_FALSE(built.empty());
     EXPECT_TRUE(ReadAll(program) == built) << "the installed program differs from the build's";
 
     ASSERT_TRUE(Exists(shortcut)) << shortcut;
-    EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, ShortcutTarget(shortcut).c_str(), -1,
-                             program.c_str(), -1),
-              CSTR_EQUAL)
-        << ShortcutTarget(shortcut);
+    EXPECT_TRUE(SamePath(ShortcutTarget(shortcut), program)) << ShortcutTarget(shortcut);
 
-    EXPECT_EQ(MachineString(kUninstallKey, "DisplayName"), "Quillmarsh VPN");
-    EXPECT_EQ(MachineString(kUninstallKey, "UninstallString"), "\"" + uninstaller + "\"");
+    ExpectOneEntryOf(QM_VERSION);
 }
 
-TEST_F(Installer, InstalledProgramShowsTheLoginWindow) {
-    InstallSilently();
+TEST_P(Installer, InstalledProgramShowsTheLoginWindow) {
+    ASSERT_EQ(Install(package), 0u);
 
     ProductSession session;
     ProductSession::Options options;
@@ -164,19 +271,85 @@ TEST_F(Installer, InstalledProgramShowsTheLoginWindow) {
     EXPECT_TRUE(session.waitForExit(10000));
 }
 
-TEST_F(Installer, SilentUninstallRemovesEverythingItInstalled) {
-    InstallSilently();
-    ASSERT_TRUE(Exists(uninstaller));
+TEST_P(Installer, HigherVersionReplacesTheInstalledOneLeavingOneEntry) {
+    ASSERT_EQ(Install(package), 0u);
+    ASSERT_EQ(Install(nextPackage), 0u);
 
-    // The uninstaller hands over to a copy of itself in the temporary folder
-    // and ends at once; that copy does the removing.
-    DWORD exitCode = 1;
-    ASSERT_TRUE(RunToEnd("\"" + uninstaller + "\" /S", &exitCode)) << "the uninstaller did not end";
-    EXPECT_EQ(exitCode, 0u);
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(folder) && !Exists(shortcut); }, 30000, 100))
-        << "left behind: " << (Exists(program) ? program + " " : "") << (Exists(uninstaller) ? uninstaller + " " : "")
-        << (Exists(shortcut) ? shortcut : "");
-    EXPECT_FALSE(MachineKeyExists(kUninstallKey));
+    ExpectOneEntryOf(QM_NEXT_VERSION);
+    EXPECT_TRUE(ReadAll(program) == built);
+    EXPECT_TRUE(Exists(shortcut));
+    // And the same version again over itself, as a repair by reinstalling.
+    ASSERT_EQ(Install(nextPackage), 0u);
+    ExpectOneEntryOf(QM_NEXT_VERSION);
 }
+
+TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
+    HKEY settings;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings,
+                              nullptr),
+              ERROR_SUCCESS);
+    const char name[] = "trader7";
+    ASSERT_EQ(RegSetValueExA(settings, "Login Username", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name),
+              ERROR_SUCCESS);
+    RegCloseKey(settings);
+    ASSERT_EQ(Install(package), 0u);
+    std::vector<std::string> entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 1u);
+
+    EXPECT_EQ(RemoveEntry(entries[0]), 0u);
+
+    EXPECT_FALSE(Exists(folder)) << "left behind: " << ::testing::PrintToString(FolderEntries(folder));
+    EXPECT_FALSE(Exists(shortcut));
+    EXPECT_TRUE(ProgramEntries().empty());
+    EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kSettingsKey, "Login Username"), name);
+}
+
+// The normal case on a trading desk: the program runs all day, hidden, holding
+// the VPN, when the distribution system pushes the next version.
+TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNewFile) {
+    ASSERT_EQ(Install(package), 0u);
+    // Mark the installed file, so that the new one can be told from it.
+    {
+        std::ofstream old(program, std::ios::binary | std::ios::app);
+        old << "the copy that was running";
+    }
+    std::string running = ReadAll(program);
+    ProductSession session;
+    ProductSession::Options options;
+    options.program = program;
+    ASSERT_TRUE(session.start(options)) << "CreateProcess error " << session.lastError();
+    driver::Window window = session.waitForWindow();
+    ASSERT_TRUE(window) << "no login window from " << program;
+
+    EXPECT_EQ(Install(nextPackage), kDoneTakesEffectLater);
+
+    EXPECT_TRUE(session.running()) << "the update ended the running program";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+        << "the running program no longer answers";
+    EXPECT_TRUE(window.visible());
+    ExpectOneEntryOf(QM_NEXT_VERSION);
+    std::string installed = ReadAll(program);
+    std::string staged;
+    if (installed == running && GetParam().windowsInstaller && RunningUnderWine()) {
+        // Wine's msiexec leaves the file in use in place and has the new one
+        // moved over it at the next start of Windows.
+        staged = StagedForRestart(program);
+        ASSERT_FALSE(staged.empty()) << "the old file is in place and nothing replaces it";
+        installed = ReadAll(staged);
+    }
+    EXPECT_TRUE(installed == built) << (installed == running ? "the old file is still in place"
+                                                              : "the installed file is neither the old nor the new one");
+
+    ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
+    ASSERT_TRUE(session.waitForExit(10000));
+    if (!staged.empty()) ASSERT_TRUE(MoveFileExA(staged.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING));
+    ProductSession next;
+    ASSERT_TRUE(next.start(options)) << "CreateProcess error " << next.lastError();
+    EXPECT_TRUE(next.waitForWindow()) << "the new file does not start";
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, Installer, ::testing::ValuesIn(kPackages),
+                         [](const ::testing::TestParamInfo<Package>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -95,7 +95,12 @@ flock 9
 intact "$root" && exit 0
 [ -e "$root" ] && say "$root is incomplete or from an older recipe; making it again"
 # debootstrap and apt mount file systems inside the root: in a namespace of
-# our own they are gone when we end, however we end.
+# our own they are gone when we end, however we end. Inside a chroot whose root
+# is no mount point the namespace's mounts cannot be made private; there they
+# are taken down by hand as well, also when the making is interrupted.
+propagation=private
+unshare --mount --propagation private true 2>/dev/null || propagation=unchanged
 export -f make_root host_mirror in_root say fail discard
 export root work recipe suite need_mib
-unshare --mount --propagation private bash -c make_root
+unshare --mount --propagation "$propagation" bash -c \
+  'trap "umount -R -l \"\$work/dev\" \"\$work/proc\" 2>/dev/null || true" EXIT; trap "exit 130" INT TERM; make_root'

@@ -61,7 +61,7 @@ long HandlesFromSystemList(DWORD processId) {
 }
 
 // Wine keeps each process's GDI objects in a table in that process's memory,
-// named by the PEB at offset 0x94: 65536 entries of 24 bytes, the object type
+// named by the PEB at offset 0x94 (see below for WoW64): 65536 entries of 24 bytes, the object type
 // at offset 14 and zero when the entry is free. Windows uses another layout
 // there, so this is read only when GetGuiResources has said it cannot count.
 long GdiObjectsFromWineTable(HANDLE process) {
@@ -70,8 +70,19 @@ long GdiObjectsFromWineTable(HANDLE process) {
     ProcessBasicInformation basic = {};
     if (query(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
     DWORD table = 0;
-    const BYTE* tableField = static_cast<const BYTE*>(basic.pebBaseAddress) + 0x94;
-    if (!ReadProcessMemory(process, tableField, &table, sizeof table, nullptr) || table == 0) return -1;
+    const BYTE* peb = static_cast<const BYTE*>(basic.pebBaseAddress);
+    if (!ReadProcessMemory(process, peb + 0x94, &table, sizeof table, nullptr)) return -1;
+    BOOL wow64 = FALSE;
+    if (table == 0 && IsWow64Process(process, &wow64) && wow64) {
+        // Under WoW64 only the 64-bit PEB, the page below the 32-bit one, names
+        // the table, at offset 0xF8; Wine keeps it within our reach below 4 GB.
+        ULONGLONG wideTable = 0;
+        if (!ReadProcessMemory(process, peb - 0x1000 + 0xF8, &wideTable, sizeof wideTable, nullptr) ||
+            wideTable > 0xFFFFFFFFull)
+            return -1;
+        table = static_cast<DWORD>(wideTable);
+    }
+    if (table == 0) return -1;
     const size_t kEntries = 0x10000, kEntrySize = 24;
     std::vector<BYTE> entries(kEntries * kEntrySize);
     SIZE_T read = 0;
