@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "CVPNLoginDlg.h"
+#include "SupportLog.h"
+#include "version.h"
 
 namespace {
 const char kInstanceMutexName[] = "Quillmarsh VPN";
@@ -12,6 +14,24 @@ const char kAlreadyRunningText[] =
     "Quillmarsh VPN is already running. Only one copy    \r\nof Quillmarsh VPN can run at a time";
 const char kAlreadyRunningCaption[] = "Startup Error...";
 const char kFrameworkRegistryKey[] = "Local AppWizard-Generated Applications";
+
+// The system as the help desk needs to know it: its version as this program is
+// told it, and whether it runs as a 32-bit program on 64-bit Windows.
+void LogStart() {
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
+    IsWow64ProcessProc isWow64Process = reinterpret_cast<IsWow64ProcessProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (isWow64Process) isWow64Process(GetCurrentProcess(), &wow64);
+    SupportLog::Write("Quillmarsh VPN %s started, process id %lu, on Windows %lu.%lu build %lu%s%s (%s)",
+                      QM_VERSION_TEXT, GetCurrentProcessId(), version.dwMajorVersion, version.dwMinorVersion,
+                      version.dwBuildNumber, version.szCSDVersion[0] ? " " : "", version.szCSDVersion,
+                      wow64 ? "32-bit program on 64-bit Windows" : "32-bit Windows");
+}
 }  // namespace
 
 CVPNLoginApp theApp;
@@ -26,12 +46,17 @@ CVPNLoginApp::~CVPNLoginApp() {}
 
 BOOL CVPNLoginApp::InitInstance() {
     InitCommonControls();
+    SupportLog::Open();
+    LogStart();
 
     // The handle stays open for the life of the process, also in a refused
     // copy: the system releases it when the process ends.
     CreateMutexA(NULL, TRUE, kInstanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        SupportLog::Write("Message box \"%s\": %s", kAlreadyRunningCaption, kAlreadyRunningText);
         MessageBoxA(NULL, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+        SupportLog::Write("Quillmarsh VPN ends: another copy is running");
+        SupportLog::Close();
         return FALSE;
     }
 
@@ -39,9 +64,14 @@ BOOL CVPNLoginApp::InitInstance() {
     AfxEnableControlContainer();
     SetRegistryKey(kFrameworkRegistryKey);
 
-    CVPNLoginDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
+    {
+        CVPNLoginDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+    }
+    // The dialog's destructor has waited for the attempt's end, hang-up included.
+    SupportLog::Write("Quillmarsh VPN ends");
+    SupportLog::Close();
 
     // No message loop follows: the framework takes its exit path.
     return FALSE;

@@ -5,6 +5,7 @@
 #include "RunTradingClient.h"
 
 #include <ProbeTcpPort.h>
+#include <SupportLog.h>
 #include <VpnLink.h>
 
 #include <cstring>
@@ -30,6 +31,8 @@ bool ReportAndAwaitCredentials(const VpnLink& link, LoginRequest& request) {
              "Client: " + link.clientAddress + "\r\nServer: " + link.serverAddress + "\r\n");
     CString probeResult;
     ProbeTcpPort(request.configServerHost, request.configServerPort, probeResult);
+    SupportLog::Write("Configuration server %s port %u probed: %s", request.configServerHost.GetString(),
+                      static_cast<unsigned>(request.configServerPort), probeResult.GetString());
     PostText(request.dialogWindow, WM_LOGIN_STATUS, "CfgSvr port ping: " + probeResult);
     PostMessageA(request.dialogWindow, WM_LOGIN_READY, 0, 0);
 
@@ -43,6 +46,7 @@ bool ReportAndAwaitCredentials(const VpnLink& link, LoginRequest& request) {
     if (message.message != WM_LOGIN_CREDENTIALS || !message.lParam) return false;
 
     LoginRequest* credentials = reinterpret_cast<LoginRequest*>(message.lParam);
+    SupportLog::Write("Credentials arrived for user ID %s", credentials->userName.GetString());
     request.userName = credentials->userName;
     request.password = credentials->password;
     g_loginSeams.deleteRequest(credentials);
@@ -59,6 +63,10 @@ bool RunAttempt(LoginRequest& request, CString& errorText) {
     PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     SetEvent(request.readyEvent);
 
+    if (request.diagnosticMode)
+        SupportLog::Write("Diagnostic connection starts");
+    else
+        SupportLog::Write("Login attempt starts for user ID %s", request.userName.GetString());
     if (!link.Connect()) {
         errorText = link.lastError;
         return true;
@@ -85,6 +93,10 @@ UINT AFX_CDECL LoginWorker(LPVOID parameter) {
     CString errorText;
     bool attemptFailed = RunAttempt(*request, errorText);
 
+    if (attemptFailed)
+        SupportLog::Write("The attempt failed: %s", errorText.IsEmpty() ? "(no text)" : errorText.GetString());
+    else
+        SupportLog::Write("The attempt has ended after the trading client's exit");
     if (attemptFailed)
         PostText(request->dialogWindow, WM_LOGIN_FAILED, errorText);
     else

@@ -4,6 +4,8 @@
 #include "LoginSeams.h"
 #include "WipeText.h"
 
+#include <SupportLog.h>
+
 #include <shlobj.h>
 
 namespace {
@@ -35,6 +37,7 @@ ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HW
         case WAIT_OBJECT_0:
             return ClientOutcome::ClientExited;
         case WAIT_OBJECT_0 + 1:
+            SupportLog::Write("Hide time: the dialog is told to hide");
             PostMessageA(dialogWindow, WM_LOGIN_HIDE, 0, 0);
             break;
         case WAIT_OBJECT_0 + 2:
@@ -65,11 +68,16 @@ ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND 
     char* writable = commandLine.GetBuffer();
     BOOL started = CreateProcessA(nullptr, writable, nullptr, nullptr, FALSE, 0, nullptr, folder,
                                   &startup, &process);
+    DWORD startError = started ? 0 : GetLastError();
     WipeText(commandLine);
     if (!started) {
+        // The path only: the command line holds the password.
+        SupportLog::Write("Trading client %s could not be started: system error %lu", executable.GetString(),
+                          startError);
         errorText = "Failed starting " + executable;
         return ClientOutcome::ClientNotStarted;
     }
+    SupportLog::Write("Trading client %s started, process id %lu", executable.GetString(), process.dwProcessId);
     CloseHandle(process.hThread);
 
     HANDLE hideTimer = g_loginSeams.createWaitableTimer(nullptr, FALSE, nullptr);
@@ -79,6 +87,11 @@ ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND 
 
     ClientOutcome outcome = ClientOutcome::ClientUnsupervised;
     if (usable) outcome = Supervise(process.hProcess, hideTimer, secondTimer, dialogWindow);
+    DWORD exitCode = 0;
+    if (outcome == ClientOutcome::ClientExited && GetExitCodeProcess(process.hProcess, &exitCode))
+        SupportLog::Write("Trading client exited with exit code %lu", exitCode);
+    else if (outcome != ClientOutcome::ClientExited)
+        SupportLog::Write("Trading client can no longer be watched: the attempt ends");
 
     if (hideTimer) CloseHandle(hideTimer);
     if (secondTimer) CloseHandle(secondTimer);

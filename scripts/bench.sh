@@ -22,7 +22,7 @@ fi
 
 # The benches and what they start; a half-finished test elsewhere in the tree
 # must not keep them from running.
-targets=(--target qm_bench --target qm_attempt_bench --target soak_tests --target QuillmarshVPN
+targets=(--target qm_bench --target qm_attempt_bench --target qm_log_bench --target soak_tests --target QuillmarshVPN
          --target baseline_dialog --target baseline_dialog_cc)
 for standin in rasapi32:rasapi32 route:route client:QuillMarsh; do
   if [ -f "$top/standins/${standin%%:*}/CMakeLists.txt" ]; then targets+=(--target "${standin#*:}"); fi
@@ -57,6 +57,8 @@ echo "bench: $runs runs of each program on display $DISPLAY, Wine prefix $prefix
 figures=$(wine "$build/bin/qm_bench.exe" "$runs" </dev/null | tr -d '\r')
 echo "bench: $runs login attempts for each teardown case" >&2
 attempts=$(wine "$build/bin/qm_attempt_bench.exe" "$runs" </dev/null | tr -d '\r')
+echo "bench: the support log's costs" >&2
+supportlog=$(wine "$build/bin/qm_log_bench.exe" </dev/null | tr -d '\r')
 echo "bench: the full leak soak (a few minutes)" >&2
 soak_rc=0
 soak=$(QM_SOAK_FULL=1 wine "$build/bin/soak_tests.exe" </dev/null 2>&1 | tr -d '\r') || soak_rc=$?
@@ -96,6 +98,14 @@ section=$(mktemp)
   echo "through its quit event 300 ms after the dialog hid."
   echo
   echo "$attempts"
+  echo
+  echo "### The support log"
+  echo
+  echo "\`qm_log_bench.exe\`: the log opened as the program opens it at its start, in the"
+  echo "bench's prefix, then 2,000 lines of a route command's length, each timed on the"
+  echo "calling thread. The attempt figures above already include the log's lines."
+  echo
+  echo "$supportlog"
   echo
   echo "### Leak soak, full size"
   echo

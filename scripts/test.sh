@@ -34,6 +34,8 @@ cleanup() { stop_servers; qm_stop_xvfb; }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 stop_servers
+# A read-only log of a run with QM_LOG_TRAP=readonly (tests/rig/wine-run.sh.in).
+[ ! -d "$wine_dir/groups" ] || find "$wine_dir/groups" -name QuillmarshVPN.log -exec chattr -i {} + 2>/dev/null || true
 rm -rf "$wine_dir/groups"
 "$top/tests/rig/make-prefix.sh" "$wine_dir/template"
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "SupportLog.h"
+
 const char* const StartupSettings::kConfigHostPreset = "cfgsvr.quillmarsh-holdings.com";
 
 namespace {
@@ -13,14 +15,19 @@ void StartupSettings::LoadConfigServer(CString& host, int& port, HKEY root, cons
 {
     if (MarkerPresent(root, subKey)) {
         DWORD storedPort = static_cast<DWORD>(port);
-        SettingsStore::ReadDwordValue(root, subKey, SettingsStore::kConfigPortValue, &storedPort);
+        bool portStored = SettingsStore::ReadDwordValue(root, subKey, SettingsStore::kConfigPortValue, &storedPort) != 0;
         port = static_cast<int>(storedPort);
-        ReadConfigHost(host, root, subKey);
+        bool hostStored = ReadConfigHost(host, root, subKey);
+        SupportLog::Write("Configuration server host %s (%s), port %d (%s)", host.GetString(),
+                          hostStored ? "from the registry" : "the preset: none usable in the registry", port,
+                          portStored ? "from the registry" : "the preset: none in the registry");
     } else {
         // Until the marker is put there from outside, the presets are written
         // again at every start; whether the writes succeed does not matter.
         SettingsStore::WriteDwordValue(root, subKey, SettingsStore::kConfigSslValue, 0);
         SettingsStore::WriteStringValue(root, subKey, SettingsStore::kConfigHostValue, kConfigHostPreset);
+        SupportLog::Write("Configuration server host %s, port %d: the presets (no marker in the registry; "
+                          "the preset host written there again)", host.GetString(), port);
     }
 }
 
@@ -32,6 +39,7 @@ bool StartupSettings::ReadLoginName(CString& name, HKEY root, const char* subKey
     if (SettingsStore::ReadStringValue(root, subKey, SettingsStore::kLoginNameValue, buffer, kLoginBufferSize - 1) == 0)
         return false;
     name = reinterpret_cast<const char*>(buffer);
+    SupportLog::Write("User ID %s from the registry", name.GetString());
     return true;
 }
 
@@ -47,15 +55,16 @@ bool StartupSettings::MarkerPresent(HKEY root, const char* subKey)
 // as if the NUL followed; 512 bytes without one would make a text of 512
 // characters, which stored with its NUL would be over the limit, so it is
 // refused like any larger value and the preset stays.
-void StartupSettings::ReadConfigHost(CString& host, HKEY root, const char* subKey)
+bool StartupSettings::ReadConfigHost(CString& host, HKEY root, const char* subKey)
 {
     BYTE buffer[kHostBufferSize];
     DWORD read = SettingsStore::ReadStringValue(root, subKey, SettingsStore::kConfigHostValue, buffer, sizeof buffer);
     if (read == 0)
-        return;
+        return false;
     const char* text = reinterpret_cast<const char*>(buffer);
     size_t length = strnlen(text, read);
     if (length == kHostBufferSize)
-        return;
+        return false;
     host = CString(text, static_cast<int>(length));
+    return true;
 }

@@ -26,5 +26,6 @@ public:
 
 private:
     static bool MarkerPresent(HKEY root, const char* subKey);
-    static void ReadConfigHost(CString& host, HKEY root, const char* subKey);
+    // True when the host was taken from the registry.
+    static bool ReadConfigHost(CString& host, HKEY root, const char* subKey);
 };

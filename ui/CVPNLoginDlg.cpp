@@ -5,6 +5,7 @@
 #include "LoginMessages.h"
 #include "LoginWorker.h"
 #include "StartupSettings.h"
+#include "SupportLog.h"
 
 namespace {
 const COLORREF kBackgroundColour = RGB(107, 132, 115);
@@ -159,6 +160,7 @@ void CVPNLoginDlg::OnOK() {
     m_password.Empty();
     UpdateData(FALSE);
 
+    SupportLog::Write("Login pressed, user ID %s", user.GetString());
     if (m_worker) {
         SendCredentials(m_worker, user, password);
         ReleaseWorker(m_worker);
@@ -175,6 +177,7 @@ void CVPNLoginDlg::OnCancel() {
     // the system's dialog manager ignores Esc and Close while Cancel is
     // disabled, and so do we, whoever sends the command.
     if (!GetDlgItem(IDCANCEL)->IsWindowEnabled()) return;
+    SupportLog::Write("Cancel: the dialog closes");
     CDialog::OnCancel();
 }
 
@@ -187,6 +190,7 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
         OnLoginFailed(reinterpret_cast<char*>(pMsg->lParam));
         return TRUE;
     case WM_LOGIN_FINISHED:
+        SupportLog::Write("The attempt has ended: the dialog closes");
         m_attemptRunning = false;
         CDialog::OnOK();
         return TRUE;
@@ -205,12 +209,14 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CVPNLoginDlg::OnLoginHide() {
+    SupportLog::Write("Dialog hidden while the trading client runs");
     ShowWindow(SW_HIDE);
     Sleep(0);
 }
 
 void CVPNLoginDlg::OnLoginFailed(char* text) {
     if (text) {
+        SupportLog::Write("Message box \"%s\": %s", kErrorCaption, text);
         ::MessageBoxA(GetSafeHwnd(), text, kErrorCaption, MB_OK);
         free(text);
     }
@@ -224,6 +230,7 @@ void CVPNLoginDlg::OnLoginFailed(char* text) {
         m_worker = NULL;
     }
     m_attemptRunning = false;
+    SupportLog::Write("The attempt failed: the dialog is shown again");
 }
 
 void CVPNLoginDlg::OnLoginStatus(char* text) {
@@ -281,6 +288,7 @@ void CVPNLoginDlg::OnDiagnosticKey() {
     m_frame = kFirstFrame - 1;
     m_frameStep = +1;
     SetTimer(ANIMATION_TIMER_ID, kAnimationPeriodMs, NULL);
+    SupportLog::Write("F8 pressed: diagnostic connection");
     m_worker = StartDiagnosticWorker(m_configHost, static_cast<unsigned short>(m_configPort), this);
     if (!m_worker) StopAnimation();
 }

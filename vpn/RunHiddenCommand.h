@@ -1,7 +1,14 @@
 #pragma once
 // Runs one command line as a child process without a window and returns when
-// the child has ended, or at once when it cannot be started.
+// the child has ended, when it has run for waitLimitMs, or at once when it cannot
+// be started. A child still running at the limit is left to finish on its own:
+// a system tool is never ended half-way through a change to the routing table.
+#include <windows.h>
+
 #include "CString.h"
 
+// How long a route command may hold the attempt.
+const DWORD kHiddenCommandWaitLimit = 10000;
+
 // By value: process creation may write into the text it is given.
-void RunHiddenCommand(CString commandLine);
+void RunHiddenCommand(CString commandLine, DWORD waitLimitMs = kHiddenCommandWaitLimit);

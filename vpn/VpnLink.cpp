@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "RunHiddenCommand.h"
+#include "SupportLog.h"
 #include "VpnPlatformCalls.h"
 
 namespace {
@@ -117,8 +118,10 @@ bool VpnLink::BindRasApi() {
 bool VpnLink::ProvisionEntry() {
     DWORD size = 0;
     DWORD result = rasApi.RasGetEntryPropertiesA(nullptr, entryName, nullptr, &size, nullptr, nullptr);
-    if (result == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+    if (result == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY) {
+        SupportLog::Write("Phonebook entry \"%s\" missing: written", entryName.GetString());
         return WriteEntry() == 0;
+    }
     if (result != ERROR_BUFFER_TOO_SMALL) {
         SetRasFailure("RasGetEntryProperties (size) ", result);
         return false;
@@ -141,8 +144,12 @@ bool VpnLink::ProvisionEntry() {
         SetRasFailure("RasGetEntryProperties (get) ", result);
         return false;
     }
-    if (EntryIsCurrent())
+    if (EntryIsCurrent()) {
+        SupportLog::Write("Phonebook entry \"%s\" checked: current", entryName.GetString());
         return true;
+    }
+    SupportLog::Write("Phonebook entry \"%s\" checked: gateway or security options changed, written again",
+                      entryName.GetString());
     return WriteEntry() == 0;
 }
 
@@ -180,11 +187,19 @@ DWORD VpnLink::Dial() {
     lstrcpynA(params.szPassword, rasPassword, sizeof params.szPassword);
     lstrcpynA(params.szDomain, rasDomain, sizeof params.szDomain);
 
+    // The password never goes to the log, only who dials what.
+    SupportLog::Write("Dialling \"%s\" (gateway %s) as user %s, domain %s", entryName.GetString(),
+                      serverHost.GetString(), rasUserName.GetString(), rasDomain.GetString());
     // No notifier: RasDialA returns only when the link is up or has failed.
+    DWORD started = GetTickCount();
     DWORD result = rasApi.RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection);
     SecureZeroMemory(params.szPassword, sizeof params.szPassword);
     if (result != 0)
         SetRasFailure("RasDial ", result);
+    if (result == 0)
+        SupportLog::Write("Dial connected after %lu ms", GetTickCount() - started);
+    else
+        SupportLog::Write("Dial failed after %lu ms: RAS error %lu", GetTickCount() - started, result);
     return result;
 }
 
@@ -196,13 +211,23 @@ void VpnLink::HangUp() {
     status.dwSize = sizeof status;
 
     DWORD result = rasApi.RasHangUpA(connection);
+    SupportLog::Write("Hung up: RasHangUp returned %lu", result);
     // RAS ends the connection in the background; releasing the library before
     // it is gone would leave the port held. A service that never reports the
     // end must not hold this thread, and with it the program, for ever.
     DWORD started = GetTickCount();
-    while (rasApi.RasGetConnectStatusA(connection, &status) != ERROR_INVALID_HANDLE) {
-        if (GetTickCount() - started >= hangUpWaitLimit)
+    for (int poll = 1;; ++poll) {
+        DWORD answer = rasApi.RasGetConnectStatusA(connection, &status);
+        if (answer == ERROR_INVALID_HANDLE) {
+            SupportLog::Write("Status poll %d: the connection is gone", poll);
             break;
+        }
+        SupportLog::Write("Status poll %d: the connection is still there (RasGetConnectStatus %lu)", poll, answer);
+        if (GetTickCount() - started >= hangUpWaitLimit) {
+            SupportLog::Write("No end of the connection reported after %lu ms: given up waiting",
+                              GetTickCount() - started);
+            break;
+        }
         Sleep(kHangUpPollInterval);
     }
     if (result != 0)
@@ -236,6 +261,7 @@ int VpnLink::ApplyProjection() {
     }
     serverAddress = FieldText(projection.szServerIpAddress);
     clientAddress = FieldText(projection.szIpAddress);
+    SupportLog::Write("Tunnel addresses: client %s, server %s", clientAddress.GetString(), serverAddress.GetString());
     if (!installRoutes)
         return 0;
 

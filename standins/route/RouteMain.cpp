@@ -1,7 +1,8 @@
 // route.exe for a Wine desk: ADD, DELETE and PRINT with the system utility's
 // syntax, answers and exit codes, on a table kept in a file. Every run is
 // logged to QM_ROUTE_LOG when it is set; QM_ROUTE_DELAY_MS makes each run take
-// that long, so that a test can see whether runs overlap.
+// that long, so that a test can see whether runs overlap; QM_ROUTE_STALL makes
+// the runs of one command stall for a bounded time.
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -205,6 +206,21 @@ int Run(const std::vector<std::string>& args) {
     return Usage();
 }
 
+// QM_ROUTE_STALL=COMMAND:MS: a run whose command word (after the flags) is
+// COMMAND sleeps MS milliseconds first, a route command that hangs as far as
+// its caller can tell but still ends, so that no run outlives its test.
+void StallWhenAsked(const std::vector<std::string>& args) {
+    std::string stall = Environment("QM_ROUTE_STALL");
+    size_t colon = stall.find(':');
+    if (colon == std::string::npos)
+        return;
+    size_t at = 0;
+    while (at < args.size() && !args[at].empty() && (args[at][0] == '-' || args[at][0] == '/'))
+        ++at;
+    if (at < args.size() && Same(args[at], stall.substr(0, colon).c_str()))
+        Sleep(static_cast<DWORD>(std::strtoul(stall.c_str() + colon + 1, nullptr, 10)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +229,7 @@ int main(int argc, char** argv) {
     if (!delay.empty())
         Sleep(static_cast<DWORD>(std::strtoul(delay.c_str(), nullptr, 10)));
     std::vector<std::string> args(argv + 1, argv + argc);
+    StallWhenAsked(args);
     int exitCode = Run(args);
     std::fflush(stdout);
     LogRun(started, exitCode, args);

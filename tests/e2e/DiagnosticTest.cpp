@@ -145,6 +145,16 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     EXPECT_TRUE(product.waitForExit(15000));
     EXPECT_EQ(CountRasCalls("RasDialA"), 1);
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    const std::string port = std::to_string(server.port());
+    ExpectSupportLog({"dialog Configuration server host 127.0.0.1 (from the registry), port " + port +
+                          " (from the registry)",
+                      "dialog F8 pressed", "worker Diagnostic connection starts", "worker Dial connected",
+                      "worker Tunnel addresses: client 10.200.40.23, server 10.200.40.1",
+                      "worker Configuration server 127.0.0.1 port " + port + " probed: Success on 127.0.0.1 " + port,
+                      "dialog Login pressed, user ID TRADER", "worker Credentials arrived for user ID TRADER",
+                      "worker Trading client " + InstalledClientPath() + " started", "worker Hung up",
+                      "dialog Quillmarsh VPN ends"},
+                     {"pw", "PW", "Marigold!"});
 }
 
 TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {

@@ -111,6 +111,17 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
     // No error box on the way out.
     EXPECT_FALSE(WaitForErrorBox(0));
+    const std::string route = "worker Command \"route ";
+    ExpectSupportLog({" started, process id ", "dialog Configuration server host "
+                      "cfgsvr.quillmarsh-holdings.com, port 17777", "dialog Login pressed, user ID JSMITH",
+                      "worker Phonebook entry \"QuillMarsh Professional Trading\"",
+                      "worker Dialling", "worker Dial connected", "worker Tunnel addresses: client 10.200.40.23",
+                      route + "DELETE 0.0.0.0 10.200.40.23\" exit code 0 after ", route + "ADD ", route + "ADD ",
+                      route + "ADD ", route + "ADD 10.200.36.0 MASK 255.255.252.0 10.200.40.23\" exit code 0",
+                      "worker Trading client " + InstalledClientPath() + " started, process id ",
+                      "dialog Dialog hidden", "worker Trading client exited with exit code 0", "worker Hung up",
+                      "worker Status poll 1", "dialog Quillmarsh VPN ends"},
+                     {"pa55", "PA55", "Marigold!"});
 }
 
 TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
@@ -124,6 +135,29 @@ TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
     ASSERT_TRUE(Keyboard::postKey(Control(kPassword), VK_RETURN));
     EXPECT_TRUE(WaitForClientStart());
     EXPECT_TRUE(product.waitForExit(15000));
+}
+
+TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStillRun) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    // The first command, the DELETE, hangs for longer than the login waits.
+    StartProduct({{"QM_ROUTE_STALL", "DELETE:14000"}, {"QM_CLIENT_EXIT_AFTER_MS", "500"}});
+    EnterCredentials("u", "p");
+    const ULONGLONG clicked = Now();
+    ASSERT_TRUE(Control(IDOK).click());
+    ASSERT_TRUE(WaitForClientStart(30000));
+    const double startedAfter = (std::stoull(ClientLogValue("created")) - clicked) / 1e7;
+    EXPECT_GT(startedAfter, 9.8);
+    EXPECT_LT(startedAfter, 13.5);
+    EXPECT_TRUE(product.waitForExit(15000));
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    // The four ADDs ran; the DELETE was left to end on its own, and did.
+    ASSERT_TRUE(WaitUntil([&] { return ReadLines(TestFile("route.log")).size() == 5; }, 15000));
+    const std::vector<std::string> runs = ReadLines(TestFile("route.log"));
+    for (int i = 0; i < 4; ++i) EXPECT_NE(runs[i].find("args=ADD "), std::string::npos) << runs[i];
+    EXPECT_NE(runs[4].find("args=DELETE 0.0.0.0 "), std::string::npos) << runs[4];
+    EXPECT_NE(runs[4].find("\texit=0\t"), std::string::npos) << runs[4];
+    ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after 100",
+                      "Command \"route ADD 10.200.3.0 ", "worker Hung up"}, {"Marigold!"});
 }
 
 struct FailureCase {
@@ -157,9 +191,14 @@ TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
 
     Window box = WaitForErrorBox();
     ASSERT_TRUE(box);
-    EXPECT_EQ(box.child(0xFFFF).text(), c.text ? c.text : "Failed starting " + client);
+    const std::string shown = c.text ? c.text : "Failed starting " + client;
+    EXPECT_EQ(box.child(0xFFFF).text(), shown);
     EXPECT_EQ(box.owner(), window);
     DismissErrorBox(box);
+    ExpectSupportLog({"dialog Login pressed, user ID JSMITH",
+                      std::string(c.name) == "Dial" ? "worker Dial failed after" : "worker ",
+                      "dialog Message box \"VPN Connection Error   \": " + shown},
+                     {"secret", "SECRET", "Marigold!"});
 
     EXPECT_TRUE(window.visible());
     EXPECT_TRUE(Control(IDCANCEL).enabled());

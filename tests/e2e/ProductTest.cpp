@@ -1,6 +1,9 @@
 #include "ProductTest.h"
 
+#include <shlobj.h>
+
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "Screen.h"
@@ -41,6 +44,7 @@ void ProductTest::SetUp() {
     clientQuit = CreateEventA(nullptr, TRUE, FALSE, clientQuitName.c_str());
     // Every test starts from a profile without the product's key.
     RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
+    supportLogStart = ReadFile(SupportLogPath()).size();
 }
 
 void ProductTest::TearDown() {
@@ -151,6 +155,42 @@ std::string ProductTest::ClientLogValue(const char* key) const {
 
 void ProductTest::TypeInto(int id, const std::string& text) const {
     ASSERT_TRUE(driver::Keyboard::postText(Control(id), text));
+}
+
+std::string ProductTest::SupportLogPath() {
+    return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Quillmarsh VPN\\QuillmarshVPN.log";
+}
+
+std::vector<std::string> ProductTest::SupportLogOfThisTest() const {
+    std::string text = ReadFile(SupportLogPath());
+    std::vector<std::string> lines;
+    std::istringstream in(text.size() > supportLogStart ? text.substr(supportLogStart) : std::string());
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void ProductTest::ExpectSupportLog(const std::vector<std::string>& pieces,
+                                   const std::vector<std::string>& secrets) const {
+    const std::vector<std::string> lines = SupportLogOfThisTest();
+    char trap[16];
+    if (GetEnvironmentVariableA("QM_LOG_TRAP", trap, sizeof trap) != 0) {
+        EXPECT_TRUE(lines.empty()) << "the log was written despite " << trap;
+        return;
+    }
+    const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (dialog|worker) \S.*)");
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+        for (const std::string& secret : secrets) EXPECT_EQ(line.find(secret), std::string::npos) << line;
+        if (at < pieces.size() && line.find(pieces[at]) != std::string::npos) ++at;
+    }
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    EXPECT_EQ(at, pieces.size()) << "missing, in order: \"" << (at < pieces.size() ? pieces[at] : "") << "\" in\n"
+                                 << all;
 }
 
 }  // namespace e2e

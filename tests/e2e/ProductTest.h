@@ -49,6 +49,14 @@ protected:
     // A value of the trading-client stand-in's start-up log; empty before it started.
     std::string ClientLogValue(const char* key) const;
 
+    // The program's support log in this prefix, and the lines it gained since SetUp.
+    static std::string SupportLogPath();
+    std::vector<std::string> SupportLogOfThisTest() const;
+    // Each piece in a line of its own, in this order, every line stamped with its
+    // time and side, and no line holding a secret. When the suite runs with a log
+    // that cannot be written (QM_LOG_TRAP, see tests/rig), nothing was written.
+    void ExpectSupportLog(const std::vector<std::string>& pieces, const std::vector<std::string>& secrets) const;
+
     driver::Window Control(int id) const { return window.child(id); }
     void TypeInto(int id, const std::string& text) const;
 
@@ -63,6 +71,7 @@ protected:
     std::string folder;
     std::string clientQuitName;
     HANDLE clientQuit = nullptr;
+    size_t supportLogStart = 0;
 };
 
 }  // namespace e2e

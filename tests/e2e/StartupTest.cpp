@@ -2,6 +2,8 @@
 // first copy goes on undisturbed.
 #include "ProductTest.h"
 
+#include <fstream>
+
 using driver::ProductSession;
 using driver::WaitUntil;
 using driver::Window;
@@ -39,6 +41,25 @@ TEST_F(Startup, SecondCopyShowsTheRefusalAndEndsWhenItIsClosed) {
     // The refused copy built no dialog of its own, and the first runs on.
     EXPECT_TRUE(product.running());
     EXPECT_TRUE(window.visible());
+    // Word for word, its line break written as \r\n so that it stays one line.
+    ExpectSupportLog({"dialog Message box \"Startup Error...\": Quillmarsh VPN is already running. Only one copy"
+                      "    \\r\\nof Quillmarsh VPN can run at a time",
+                      "dialog Quillmarsh VPN ends: another copy is running"},
+                     {});
+}
+
+TEST_F(Startup, ALogOverOneMebibyteBecomesTheOlderCopyAndANewOneBegins) {
+    char trap[16];
+    if (GetEnvironmentVariableA("QM_LOG_TRAP", trap, sizeof trap) != 0) GTEST_SKIP() << "the log cannot be written";
+    const std::string log = SupportLogPath();
+    CreateDirectoryA(log.substr(0, log.rfind('\\')).c_str(), nullptr);
+    std::ofstream(log, std::ios::binary | std::ios::trunc) << std::string(1024 * 1024 + 1, 'x');
+    supportLogStart = 0;
+    StartProduct();
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    ASSERT_TRUE(product.waitForExit(10000));
+    EXPECT_EQ(ReadFile(log + ".1").size(), 1024u * 1024u + 1u);
+    ExpectSupportLog({" started, process id ", "dialog Cancel: the dialog closes", "dialog Quillmarsh VPN ends"}, {});
 }
 
 TEST_F(Startup, RefusedCopyKeepsRefusingUntilItHasEnded) {

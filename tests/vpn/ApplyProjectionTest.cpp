@@ -147,6 +147,19 @@ TEST_F(VpnLinkTest, RunHiddenCommandWaitsForTheChildAndClosesBothHandles) {
     EXPECT_FALSE(HandleIsOpen(recorder.created[0].child.hThread));
 }
 
+TEST_F(VpnLinkTest, ACommandPastItsWaitLimitIsLeftRunningWithItsHandlesClosed) {
+    SetEnvironmentVariableA("QM_ROUTE_STALL", "PRINT:2500");
+    DWORD started = GetTickCount();
+    RunHiddenCommand("route PRINT", 500);
+    EXPECT_LT(GetTickCount() - started, 2000u);
+    ASSERT_EQ(recorder.created.size(), 1u);
+    EXPECT_FALSE(HandleIsOpen(recorder.created[0].child.hProcess));
+    // Not ended: it finishes its run and logs it, with its own exit code.
+    for (int i = 0; i < 100 && RouteRuns().empty(); ++i) Sleep(100);
+    ASSERT_EQ(RouteRuns().size(), 1u);
+    EXPECT_EQ(RouteRuns()[0].Get("exit"), "0");
+}
+
 DWORD WINAPI RunPrint(LPVOID) {
     RunHiddenCommand("route PRINT");
     return 0;

@@ -1,0 +1,30 @@
+#pragma once
+// The support log for the help desk: QuillmarshVPN.log in "Quillmarsh VPN" under
+// the user's local application data folder, one line per step, each with the
+// local time to the millisecond and the side that wrote it (dialog or worker).
+//
+// Writing it never changes what the program does: a folder that cannot be made,
+// a file that cannot be opened or written, leave the line out and nothing else.
+// Never give it a password, in any form.
+//
+// Every part of the program may write to it; it depends on no other part.
+#include <windows.h>
+
+namespace SupportLog {
+
+// Once, at the program's start, on the dialog's thread: lines written on this
+// thread say "dialog", all others "worker". The folder and the file are found
+// on a thread of its own (the shell is not loaded before the dialog shows);
+// lines written meanwhile wait in memory and go to the file first. A file over
+// 1 MiB becomes QuillmarshVPN.log.1 and a new one begins.
+void Open();
+
+// One line, printf-style, without its line break. Line breaks and other
+// control characters in it are written as \r, \n, \t, \xNN, so that a text the
+// user saw stays one line, word for word. Nothing happens before Open().
+void Write(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// At the program's end: closes the file. Later lines are left out.
+void Close();
+
+} // namespace SupportLog
