@@ -52,42 +52,64 @@ std::string Spread(const Summary& s) {
 
 }  // namespace
 
+// An attempt's side: its first line has the file opened, the rest are timed.
+struct WorkerRun {
+    std::string path;
+    ULONGLONG before = 0;
+    int lines = 0;
+    double toFile = 0;
+    std::vector<double> each;
+};
+
+DWORD WINAPI AttemptLines(LPVOID parameter) {
+    auto* run = static_cast<WorkerRun*>(parameter);
+    LARGE_INTEGER start = Now();
+    SupportLog::Write("Login attempt starts for user ID bench");
+    while (FileSize(run->path) == run->before && Milliseconds(start, Now()) < 5000) Sleep(0);
+    run->toFile = Milliseconds(start, Now());
+    for (int i = 0; i < run->lines; ++i) {
+        LARGE_INTEGER lineStart = Now();
+        SupportLog::Write("Command \"route ADD 10.200.%d.0 MASK 255.255.255.0 10.200.40.23\" exit code 0 after %d ms",
+                          i % 256, 80 + i % 50);
+        run->each.push_back(Milliseconds(lineStart, Now()));
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
-    int lines = argc > 1 ? std::atoi(argv[1]) : 2000;
-    if (lines < 1000) lines = 1000;
+    WorkerRun run;
+    run.lines = argc > 1 ? std::atoi(argv[1]) : 2000;
+    if (run.lines < 1000) run.lines = 1000;
     // Asked before the log opens, so that the shell is loaded here and the
     // opener's time below is the file's, not the shell's.
-    const std::string path = LogPath();
-    const ULONGLONG before = FileSize(path);
+    run.path = LogPath();
+    run.before = FileSize(run.path);
 
     LARGE_INTEGER start = Now();
     SupportLog::Open();
     SupportLog::Write("Quillmarsh VPN benchmark started, process id %lu", GetCurrentProcessId());
     LARGE_INTEGER opened = Now();
-    // The first line reaches the file once the log's thread has opened it.
-    while (FileSize(path) == before && Milliseconds(start, Now()) < 5000) Sleep(0);
-    LARGE_INTEGER inFile = Now();
 
-    std::vector<double> each;
-    for (int i = 0; i < lines; ++i) {
-        LARGE_INTEGER lineStart = Now();
-        SupportLog::Write("Command \"route ADD 10.200.%d.0 MASK 255.255.255.0 10.200.40.23\" exit code 0 after %d ms",
-                          i % 256, 80 + i % 50);
-        each.push_back(Milliseconds(lineStart, Now()));
+    HANDLE worker = CreateThread(nullptr, 0, AttemptLines, &run, 0, nullptr);
+    if (!worker || WaitForSingleObject(worker, 60000) != WAIT_OBJECT_0) {
+        std::printf("The attempt's thread did not run or did not end\n");
+        return 1;
     }
+    CloseHandle(worker);
     SupportLog::Close();
-    const Summary perLine(each);
-    const bool written = FileSize(path) > before;
+    const int lines = run.lines;
+    const Summary perLine(run.each);
+    const bool written = FileSize(run.path) > run.before;
 
     std::printf("| Figure | Measured | Goal | |\n|---|---|---|---|\n");
-    std::printf("| The dialog's thread at start-up: opening the log and its first line | %.3f ms | not measurable "
+    std::printf("| The dialog's thread at start-up: the log begun and its first line, kept in memory | %.3f ms | not measurable "
                 "against a start-up of over 100 ms | %s |\n",
                 Milliseconds(start, opened), Milliseconds(start, opened) < 1.0 ? "met" : "**not met**");
-    std::printf("| The log's own thread: the folder found and the file opened, first line in the file (the dialog "
-                "does not wait for it) | %.1f ms after the start | none set | |\n",
-                Milliseconds(start, inFile));
+    std::printf("| The log's own thread, started by an attempt's first line: the folder found, the file opened, "
+                "the waiting lines in it (no side waits for it) | %.1f ms | none set | |\n",
+                run.toFile);
     std::printf("| One line during an attempt, %d lines | %s | under 1 ms | %s |\n", lines, Spread(perLine).c_str(),
                 perLine.max() < 1.0 ? "met" : (perLine.Quantile(0.99) < 1.0 ? "met for 99 %" : "**not met**"));
-    if (!written) std::printf("\nThe log file was not written: %s\n", path.c_str());
+    if (!written) std::printf("\nThe log file was not written: %s\n", run.path.c_str());
     return written ? 0 : 1;
 }

@@ -108,6 +108,18 @@ size_t CopyEscaped(const char* text, char* out, size_t room) {
     return used;
 }
 
+// The folder is found through the shell, which the idle dialog never loads:
+// the file is opened once an attempt is under way, by its first worker line, or
+// at the end. Called with the lock held.
+void StartOpening() {
+    if (g_state != State::Opening || g_opener) return;
+    g_opener = CreateThread(nullptr, 0, OpenerThread, nullptr, 0, nullptr);
+    if (!g_opener) {
+        g_state = State::Closed;
+        g_pendingSize = 0;
+    }
+}
+
 } // namespace
 
 namespace SupportLog {
@@ -117,8 +129,6 @@ void Open() {
     InitializeCriticalSection(&g_lock);
     g_dialogThread = GetCurrentThreadId();
     g_state = State::Opening;
-    g_opener = CreateThread(nullptr, 0, OpenerThread, nullptr, 0, nullptr);
-    if (!g_opener) g_state = State::Closed;
 }
 
 void Write(const char* format, ...) {
@@ -141,6 +151,7 @@ void Write(const char* format, ...) {
     line[size++] = '\n';
 
     EnterCriticalSection(&g_lock);
+    if (GetCurrentThreadId() != g_dialogThread) StartOpening();
     if (g_state == State::Open) {
         WriteWhole(line, size);
     } else if (g_state == State::Opening && g_pendingSize + size <= sizeof g_pending) {
@@ -152,6 +163,9 @@ void Write(const char* format, ...) {
 
 void Close() {
     if (g_state == State::NotStarted) return;
+    EnterCriticalSection(&g_lock);
+    StartOpening();
+    LeaveCriticalSection(&g_lock);
     // A shell that never answers must not keep the program from ending.
     if (g_opener) {
         WaitForSingleObject(g_opener, kOpenerWaitLimit);

@@ -14,9 +14,9 @@ namespace SupportLog {
 
 // Once, at the program's start, on the dialog's thread: lines written on this
 // thread say "dialog", all others "worker". The folder and the file are found
-// on a thread of its own (the shell is not loaded before the dialog shows);
-// lines written meanwhile wait in memory and go to the file first. A file over
-// 1 MiB becomes QuillmarshVPN.log.1 and a new one begins.
+// on a thread of its own once a worker writes, or at Close (the idle dialog
+// never loads the shell); lines written before wait in memory and go to the file
+// first. A file over 1 MiB becomes QuillmarshVPN.log.1 and a new one begins.
 void Open();
 
 // One line, printf-style, without its line break. Line breaks and other
