@@ -161,6 +161,15 @@ TEST_P(UnsupervisedClientTest, ReturnsAtOnceAndLeavesTheClientRunning) {
     std::string quitName = "qm-client-quit-" + std::to_string(GetCurrentProcessId());
     HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, quitName.c_str());
     ASSERT_NE(quit, nullptr);
+    // However the test ends, the client it left running is told to go, so that
+    // it holds no pipe of this program open after it.
+    struct QuitOnExit {
+        HANDLE event;
+        ~QuitOnExit() {
+            SetEvent(event);
+            CloseHandle(event);
+        }
+    } quitOnExit{quit};
     ScopedEnvironment quitEvent("QM_CLIENT_QUIT_EVENT", quitName);
     g_timersCreated = g_timersArmed = 0;
     g_fault = GetParam();
@@ -181,7 +190,6 @@ TEST_P(UnsupervisedClientTest, ReturnsAtOnceAndLeavesTheClientRunning) {
     SetEvent(quit);
     EXPECT_EQ(WaitForSingleObject(client, 10000), WAIT_OBJECT_0);
     CloseHandle(client);
-    CloseHandle(quit);
     window.PumpFor(50);
     EXPECT_TRUE(window.received().empty());
 }
