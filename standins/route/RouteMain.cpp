@@ -208,7 +208,20 @@ int Run(const std::vector<std::string>& args) {
 
 // QM_ROUTE_STALL=COMMAND:MS: a run whose command word (after the flags) is
 // COMMAND sleeps MS milliseconds first, a route command that hangs as far as
-// its caller can tell but still ends, so that no run outlives its test.
+// its caller can tell but still ends, so that no run outlives its test. When
+// QM_ROUTE_STALL_RELEASE names an event, signalling it ends the stall early:
+// a test then decides when the stalled run ends, not the machine's speed.
+void Stall(DWORD ms) {
+    std::string release = Environment("QM_ROUTE_STALL_RELEASE");
+    HANDLE event = release.empty() ? nullptr : OpenEventA(SYNCHRONIZE, FALSE, release.c_str());
+    if (!event) {
+        Sleep(ms);
+        return;
+    }
+    WaitForSingleObject(event, ms);
+    CloseHandle(event);
+}
+
 void StallWhenAsked(const std::vector<std::string>& args) {
     std::string stall = Environment("QM_ROUTE_STALL");
     size_t colon = stall.find(':');
@@ -218,7 +231,7 @@ void StallWhenAsked(const std::vector<std::string>& args) {
     while (at < args.size() && !args[at].empty() && (args[at][0] == '-' || args[at][0] == '/'))
         ++at;
     if (at < args.size() && Same(args[at], stall.substr(0, colon).c_str()))
-        Sleep(static_cast<DWORD>(std::strtoul(stall.c_str() + colon + 1, nullptr, 10)));
+        Stall(static_cast<DWORD>(std::strtoul(stall.c_str() + colon + 1, nullptr, 10)));
 }
 
 } // namespace

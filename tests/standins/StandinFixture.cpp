@@ -7,7 +7,8 @@
 namespace {
 
 const char* const kVariables[] = {"QM_RAS_LOG", "QM_RAS_SCENARIO", "QM_ROUTE_LOG", "QM_ROUTE_TABLE",
-                                  "QM_ROUTE_DELAY_MS", "QM_ROUTE_STALL", "QM_STANDIN_CHILD"};
+                                  "QM_ROUTE_DELAY_MS", "QM_ROUTE_STALL", "QM_ROUTE_STALL_RELEASE",
+                                  "QM_STANDIN_CHILD"};
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
