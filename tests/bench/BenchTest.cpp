@@ -57,15 +57,15 @@ TEST(Bench, AttemptStagesAddUpToTheOverheadAndTeardownWaitsForThePoll) {
     EXPECT_GT(sample.routesInsideMs, 0);
     EXPECT_LE(sample.routesInsideMs, sample.routesMs);
 
-    // Asked all along the attempt; the starter's wait is only left out.
-    EXPECT_GT(sample.answers, 10);
+    // Asked all along the attempt; the starter's wait is only left out. How
+    // many answers came and how long the longest took are the benchmark's
+    // figures, which a busy machine changes.
+    EXPECT_GT(sample.answers, 0);
     EXPECT_LE(sample.longestAnswerAfterStartMs, sample.longestAnswerMs);
-    EXPECT_LT(sample.longestAnswerMs, 10000);
 
     // One status poll still finds the connection, and the program waits a
     // poll interval before it asks again.
     EXPECT_GE(sample.teardownMs, 100);
-    EXPECT_LT(sample.teardownMs, 5000);
     EXPECT_GT(sample.attemptCommitted, 0u);
 }
 

@@ -27,7 +27,7 @@ public:
     // Makes `topLevel` the foreground window and waits (up to timeoutMs) until
     // the system reports it so; false when it did not become foreground. Wine
     // lets any process do this; Windows may refuse a background process.
-    static bool bringForward(const Window& topLevel, DWORD timeoutMs = 3000);
+    static bool bringForward(const Window& topLevel, DWORD timeoutMs = 20000);
     // Real key presses with SendInput, after bringForward. Text is sent as
     // Unicode characters, so the keyboard layout does not matter.
     static bool sendKey(const Window& topLevel, WORD virtualKey);

@@ -13,7 +13,7 @@ class ProductSession {
 public:
     static constexpr const char* kProgramName = "QuillmarshVPN.exe";
     static constexpr const char* kLoginCaption = " Quillmarsh VPN Login";
-    static constexpr DWORD kWindowTimeoutMs = 15000;
+    static constexpr DWORD kWindowTimeoutMs = 30000;  // a Wine process's start on a busy machine
 
     struct Options {
         // Full path; empty means QuillmarshVPN.exe beside the test program.

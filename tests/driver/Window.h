@@ -10,8 +10,9 @@ namespace driver {
 
 class Window {
 public:
-    // Limit for one sent message (WM_GETTEXT and the like).
-    static constexpr DWORD kMessageTimeoutMs = 5000;
+    // Limit for one sent message (WM_GETTEXT and the like): generous, since a
+    // busy machine may keep the program from its queue for seconds.
+    static constexpr DWORD kMessageTimeoutMs = 20000;
 
     Window() = default;
     explicit Window(HWND handle) : handle_(handle) {}

@@ -58,7 +58,7 @@ protected:
 
     // Waits until what the window paints has reached the screen.
     void WaitForPaint() const {
-        WaitUntil([&] { return ClientPixel(2, 2) == kBackground; }, 3000);
+        WaitUntil([&] { return ClientPixel(2, 2) == kBackground; }, kReactionLimitMs);
     }
 };
 
@@ -152,7 +152,7 @@ TEST_F(LoginWindow, TabsFromPasswordToUserIdAndBack) {
 
 TEST_F(LoginWindow, UserIdShowsUpperCaseAndPasswordMasks) {
     TypeInto(kUserId, "trader7");
-    EXPECT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "TRADER7"; }, 3000))
+    EXPECT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "TRADER7"; }, kReactionLimitMs))
         << Control(kUserId).text();
 
     LRESULT maskCharacter = 0;
@@ -170,7 +170,7 @@ TEST_F(LoginWindow, PaintsTheFirmsColoursWithoutBlackBehindTheLabels) {
     for (int id : {kUserId, kPassword}) {
         const RECT box = Control(id).rectInParent();
         const int x = box.right - 5, y = (box.top + box.bottom) / 2;
-        EXPECT_TRUE(WaitUntil([&] { return ClientPixel(x, y) == kWhite; }, 3000))
+        EXPECT_TRUE(WaitUntil([&] { return ClientPixel(x, y) == kWhite; }, kReactionLimitMs))
             << id << ": " << std::hex << ClientPixel(x, y);
     }
     // The label rectangles beyond their text show the dialog's colour.

@@ -17,6 +17,9 @@
 
 namespace e2e {
 
+using driver::kAttemptLimitMs;
+using driver::kReactionLimitMs;
+
 constexpr const char* kProductKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
 constexpr int kUserId = 1000;
 constexpr int kPassword = 1001;

@@ -37,7 +37,7 @@ TEST_F(Startup, SecondCopyShowsTheRefusalAndEndsWhenItIsClosed) {
     EXPECT_EQ(ProductSession::waitForGone(window, 0), false);
 
     ASSERT_TRUE(CloseBox(box));
-    EXPECT_TRUE(second.waitForExit(10000));
+    EXPECT_TRUE(second.waitForExit(driver::kAttemptLimitMs));
     // The refused copy built no dialog of its own, and the first runs on.
     EXPECT_TRUE(product.running());
     EXPECT_TRUE(window.visible());
@@ -57,7 +57,7 @@ TEST_F(Startup, ALogOverOneMebibyteBecomesTheOlderCopyAndANewOneBegins) {
     supportLogStart = 0;
     StartProduct();
     ASSERT_TRUE(Control(IDCANCEL).click());
-    ASSERT_TRUE(product.waitForExit(10000));
+    ASSERT_TRUE(product.waitForExit(driver::kAttemptLimitMs));
     EXPECT_EQ(ReadFile(log + ".1").size(), 1024u * 1024u + 1u);
     ExpectSupportLog({" started, process id ", "dialog Cancel: the dialog closes", "dialog Quillmarsh VPN ends"}, {});
 }
@@ -70,16 +70,16 @@ TEST_F(Startup, RefusedCopyKeepsRefusingUntilItHasEnded) {
 
     // The first copy ends by Cancel...
     ASSERT_TRUE(Control(IDCANCEL).click());
-    ASSERT_TRUE(product.waitForExit(10000));
+    ASSERT_TRUE(product.waitForExit(driver::kAttemptLimitMs));
 
     // ...but the refused copy still holds the name.
     ProductSession third;
     Window thirdBox = StartRefusedCopy(third);
     ASSERT_TRUE(thirdBox);
     ASSERT_TRUE(CloseBox(thirdBox));
-    EXPECT_TRUE(third.waitForExit(10000));
+    EXPECT_TRUE(third.waitForExit(driver::kAttemptLimitMs));
     ASSERT_TRUE(CloseBox(box));
-    EXPECT_TRUE(refused.waitForExit(10000));
+    EXPECT_TRUE(refused.waitForExit(driver::kAttemptLimitMs));
 
     // Once every copy has gone, the next one runs.
     ProductSession fourth;
@@ -93,7 +93,7 @@ TEST_F(Startup, CancelEndsTheProgram) {
     StartProduct();
     ASSERT_TRUE(Control(IDCANCEL).click());
     DWORD exitCode = 1234;
-    ASSERT_TRUE(product.waitForExit(10000, &exitCode));
+    ASSERT_TRUE(product.waitForExit(driver::kAttemptLimitMs, &exitCode));
     EXPECT_FALSE(window.exists());
 }
 

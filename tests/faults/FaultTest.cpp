@@ -29,8 +29,8 @@ protected:
     std::string FailedLogin() {
         size_t before = window.received().size();
         EXPECT_TRUE(StartLoginWorker("jdoe", "secret", Dialog()));
-        EXPECT_TRUE(window.WaitForCount(before + 1, 20000));
-        EXPECT_TRUE(WorkersEnded(20000));
+        EXPECT_TRUE(window.WaitForCount(before + 1, kAttemptLimitMs));
+        EXPECT_TRUE(WorkersEnded(kAttemptLimitMs));
         window.PumpFor(50);
         EXPECT_EQ(window.received().size(), before + 1) << "one notification only";
         if (window.received().size() <= before) return "(none)";
@@ -130,9 +130,10 @@ TEST_F(FaultTest, MissingEntryPointIsNamedAndNothingIsCalled) {
 TEST_F(FaultTest, ClientCrashingAtOnceEndsTheAttemptAfterTheHangUp) {
     ScopedEnvironment exitAfter("QM_CLIENT_EXIT_AFTER_MS", "0");
     ScopedEnvironment exitCode("QM_CLIENT_EXIT_CODE", "0xC0000005");
+    g_loginSeams.setWaitableTimer = SetTimerAnHourLater;
 
     ASSERT_TRUE(StartLoginWorker("jdoe", "secret", Dialog()));
-    ASSERT_TRUE(window.WaitForFinal(20000));
+    ASSERT_TRUE(window.WaitForFinal(kAttemptLimitMs));
     window.PumpFor(100);
 
     EXPECT_EQ(window.Messages(), (std::vector<UINT>{WM_LOGIN_FINISHED}));

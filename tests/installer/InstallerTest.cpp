@@ -276,7 +276,7 @@ TEST_P(Installer, InstalledProgramShowsTheLoginWindow) {
     ASSERT_TRUE(window) << "no login window from " << program;
 
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
-    EXPECT_TRUE(session.waitForExit(10000));
+    EXPECT_TRUE(session.waitForExit(driver::kAttemptLimitMs));
 }
 
 TEST_P(Installer, HigherVersionReplacesTheInstalledOneLeavingOneEntry) {
@@ -307,7 +307,7 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
     EXPECT_EQ(RemoveEntry(entries[0]), 0u);
 
     // The set-up's uninstaller takes the emptied folder away a moment after its entry.
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); }, 10000, 100))
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); }, driver::kAttemptLimitMs, 100))
         << "left behind: " << ::testing::PrintToString(FolderEntries(folder));
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
@@ -332,7 +332,7 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
 
     EXPECT_TRUE(session.running()) << "the update ended the running program";
     DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, driver::kReactionLimitMs, &answer), 0)
         << "the running program no longer answers";
     EXPECT_TRUE(window.visible());
     ExpectOneEntryOf(QM_NEXT_VERSION);
@@ -349,7 +349,7 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
                                                               : "the installed file is neither the old nor the new one");
 
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
-    ASSERT_TRUE(session.waitForExit(10000));
+    ASSERT_TRUE(session.waitForExit(driver::kAttemptLimitMs));
     if (!staged.empty()) {
         ASSERT_TRUE(MoveFileExA(staged.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING));
     }

@@ -26,6 +26,29 @@ ScopedEnvironment::~ScopedEnvironment() {
 
 namespace {
 const char kWindowClass[] = "QmLoginTestDialog";
+
+std::string NextQuitEventName() {
+    static LONG counter = 0;
+    return "qm-client-quit-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(InterlockedIncrement(&counter));
+}
+} // namespace
+
+ClientQuitEvent::ClientQuitEvent()
+    : m_name(NextQuitEventName()),
+      m_event(CreateEventA(nullptr, TRUE, FALSE, m_name.c_str())),
+      m_environment("QM_CLIENT_QUIT_EVENT", m_name) {}
+
+ClientQuitEvent::~ClientQuitEvent() {
+    SetEvent(m_event);
+    CloseHandle(m_event);
+}
+
+BOOL WINAPI SetTimerAnHourLater(HANDLE timer, const LARGE_INTEGER* due, LONG period, PTIMERAPCROUTINE routine,
+                                LPVOID argument, BOOL resume) {
+    LARGE_INTEGER later = *due;
+    later.QuadPart -= 36000000000LL; // relative times are negative, in 100 ns
+    return SetWaitableTimer(timer, &later, period, routine, argument, resume);
 }
 
 NotificationWindow::NotificationWindow() : m_window(nullptr), m_textsFreed(0) {

@@ -5,10 +5,13 @@
 #include <windows.h>
 
 #include "SystemFolders.h"
+#include "WaitUntil.h"
 
 #include <map>
 #include <string>
 #include <vector>
+
+using driver::kAttemptLimitMs;
 
 // Sets an environment variable for this process (and so for the clients it
 // starts) and puts the old value back when it goes.
@@ -61,6 +64,30 @@ private:
     std::vector<Notification> m_received;
     int m_textsFreed;
 };
+
+// A named event on which the client stand-in ends (QM_CLIENT_QUIT_EVENT) for as
+// long as the object lives: a test ends the client when it has seen what it
+// waits for, not after a time a busy machine may outrun. It is signalled when
+// the object goes, so that no client outlives its test.
+class ClientQuitEvent {
+public:
+    ClientQuitEvent();
+    ~ClientQuitEvent();
+    ClientQuitEvent(const ClientQuitEvent&) = delete;
+    ClientQuitEvent& operator=(const ClientQuitEvent&) = delete;
+    void Signal() const { SetEvent(m_event); }
+
+private:
+    std::string m_name;
+    HANDLE m_event;
+    ScopedEnvironment m_environment;
+};
+
+// For the timer seam: arms every timer an hour later than asked, so that a
+// client that ends at once does so before the hide time however long a busy
+// machine takes to start it.
+BOOL WINAPI SetTimerAnHourLater(HANDLE timer, const LARGE_INTEGER* due, LONG period, PTIMERAPCROUTINE routine,
+                                LPVOID argument, BOOL resume);
 
 // A file for the client stand-in's log, removed with the object.
 class ClientLog {

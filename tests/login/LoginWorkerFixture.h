@@ -46,6 +46,7 @@ protected:
     ClientLog log;
     ScopedEnvironment logEnvironment{"QM_CLIENT_LOG", log.path()};
     ScopedEnvironment hidden{"QM_CLIENT_HIDDEN", "1"};
+    ClientQuitEvent clientQuit;
     LoginSeams m_savedSeams;
 };
 

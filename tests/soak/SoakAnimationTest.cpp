@@ -39,7 +39,7 @@ TEST(AnimationSoakTest, TicksOfTheRealDialogLeaveNothingBehind) {
     ASSERT_TRUE(product.start()) << "CreateProcess error " << product.lastError();
     driver::Window dialog = product.waitForWindow();
     ASSERT_TRUE(dialog) << "the login window did not appear";
-    ASSERT_TRUE(driver::WaitUntil([&] { return StripPixelsDrawn(dialog) == 0; }, 5000))
+    ASSERT_TRUE(driver::WaitUntil([&] { return StripPixelsDrawn(dialog) == 0; }, driver::kReactionLimitMs))
         << "the strip's place is empty once the dialog has painted";
 
     std::vector<ProcessResources> afterRound;
