@@ -202,7 +202,7 @@ TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStill
     EXPECT_NE(stalled.find("\texit=0\t"), std::string::npos) << stalled;
     // The login gave it its ten seconds before it went on.
     EXPECT_GE(clientCreated, RunTime(stalled, "start") + 10 * kTicksPerSecond);
-    ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after 100",
+    ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after ",
                       "Command \"route ADD 10.200.3.0 ", "worker Hung up"}, {"Marigold!"});
 }
 
