@@ -5,7 +5,7 @@
 
 static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
 
-void RunHiddenCommand(CString commandLine, DWORD waitLimitMs) {
+void RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLimitMs) {
     // No placement or show flags: the child is a console program that must
     // not flash a window at the user.
     STARTUPINFOA startup;
@@ -17,7 +17,7 @@ void RunHiddenCommand(CString commandLine, DWORD waitLimitMs) {
     // Logged before the call: process creation may write into the text.
     CString shown = commandLine;
     DWORD started = GetTickCount();
-    if (!vpnPlatform.CreateProcessA(nullptr, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    if (!vpnPlatform.CreateProcessA(programPath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                                     nullptr, nullptr, &startup, &child)) {
         SupportLog::Write("Command \"%s\" could not be started: system error %lu", shown.GetString(),
                           GetLastError());

@@ -6,6 +6,7 @@
 
 #include "RunHiddenCommand.h"
 #include "SupportLog.h"
+#include "SystemLibrary.h"
 #include "VpnPlatformCalls.h"
 
 namespace {
@@ -102,7 +103,8 @@ bool VpnLink::Connect() {
 }
 
 bool VpnLink::BindRasApi() {
-    rasLibrary = vpnPlatform.LoadLibraryA(kRasLibrary);
+    char path[MAX_PATH];
+    rasLibrary = SystemFilePath(kRasLibrary, path, sizeof path) ? vpnPlatform.LoadLibraryA(path) : nullptr;
     if (reinterpret_cast<UINT_PTR>(rasLibrary) < 32) {
         lastError = CString("LoadLibrary ") + kRasLibrary;
         return false;
@@ -267,9 +269,11 @@ int VpnLink::ApplyProjection() {
 
     // The tunnel's own default route would send all traffic to the firm;
     // only its networks go through the tunnel, the rest stays local.
-    RunHiddenCommand("route DELETE 0.0.0.0 " + clientAddress);
+    char routeTool[MAX_PATH];
+    SystemFilePath("route.exe", routeTool, sizeof routeTool);
+    RunHiddenCommand(routeTool, "route DELETE 0.0.0.0 " + clientAddress);
     for (const RouteEntry& route : routes)
-        RunHiddenCommand("route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
+        RunHiddenCommand(routeTool, "route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
     return 0;
 }
 

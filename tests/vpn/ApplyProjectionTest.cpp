@@ -83,7 +83,7 @@ TEST_F(VpnLinkTest, ConnectRunsTheFiveRouteCommandsInOrderWithTheClientAddressLa
     ASSERT_EQ(recorder.created.size(), 5u);
     for (const CreateProcessCall& call : recorder.created) {
         SCOPED_TRACE(call.commandLine);
-        EXPECT_TRUE(call.applicationNameNull);
+        EXPECT_EQ(call.applicationName, SystemPath("route.exe")) << "by its full path, never searched for";
         EXPECT_TRUE(call.processAttributesNull);
         EXPECT_TRUE(call.threadAttributesNull);
         EXPECT_FALSE(call.inheritHandles);
@@ -150,7 +150,7 @@ TEST_F(VpnLinkTest, CommandThatCannotStartIsSkippedAndTheRestStillRun) {
 // A child that cannot start leaves nothing to wait for: returning at all is the
 // verdict, however long a busy machine takes to say so.
 TEST_F(VpnLinkTest, MissingProgramReturnsAtOnce) {
-    RunHiddenCommand("qm-no-such-program 1 2 3");
+    RunHiddenCommand(SystemPath("qm-no-such-program.exe").c_str(), "qm-no-such-program 1 2 3");
     ASSERT_EQ(recorder.created.size(), 1u);
     EXPECT_FALSE(recorder.created[0].result);
     EXPECT_EQ(recorder.created[0].commandLine, "qm-no-such-program 1 2 3");
@@ -158,7 +158,7 @@ TEST_F(VpnLinkTest, MissingProgramReturnsAtOnce) {
 
 TEST_F(VpnLinkTest, RunHiddenCommandWaitsForTheChildAndClosesBothHandles) {
     SetEnvironmentVariableA("QM_ROUTE_DELAY_MS", "300");
-    RunHiddenCommand("route PRINT");
+    RunHiddenCommand(SystemPath("route.exe").c_str(), "route PRINT");
     unsigned long long returned = Now();
     std::vector<LogLine> runs = RouteRuns();
     ASSERT_EQ(runs.size(), 1u);
@@ -170,7 +170,7 @@ TEST_F(VpnLinkTest, RunHiddenCommandWaitsForTheChildAndClosesBothHandles) {
 
 TEST_F(VpnLinkTest, ACommandPastItsWaitLimitIsLeftRunningWithItsHandlesClosed) {
     StalledRoute stalled("PRINT");
-    RunHiddenCommand("route PRINT", 500);
+    RunHiddenCommand(SystemPath("route.exe").c_str(), "route PRINT", 500);
     // It came back while the child still ran: the child ends only when let go.
     EXPECT_TRUE(RouteRuns().empty());
     ASSERT_EQ(recorder.created.size(), 1u);
@@ -183,7 +183,7 @@ TEST_F(VpnLinkTest, ACommandPastItsWaitLimitIsLeftRunningWithItsHandlesClosed) {
 }
 
 DWORD WINAPI RunPrint(LPVOID) {
-    RunHiddenCommand("route PRINT");
+    RunHiddenCommand(SystemPath("route.exe").c_str(), "route PRINT");
     return 0;
 }
 

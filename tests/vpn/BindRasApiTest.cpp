@@ -55,7 +55,7 @@ TEST_F(VpnLinkTest, LibraryThatDoesNotLoadFailsConnectWithoutANumber) {
         EXPECT_STREQ(link.lastError, "LoadLibrary rasapi32.dll");
         EXPECT_EQ(link.rasLibrary, nullptr);
     }
-    EXPECT_EQ(recorder.loaded, std::vector<std::string>{"rasapi32.dll"});
+    EXPECT_EQ(recorder.loaded, std::vector<std::string>{SystemPath("rasapi32.dll")});
     EXPECT_TRUE(recorder.resolved.empty());
     EXPECT_TRUE(recorder.released.empty());
 }

@@ -1,5 +1,7 @@
 #include "VpnLinkTestFixture.h"
 
+#include "SystemLibrary.h"
+
 #include "VpnPlatformCalls.h"
 
 const char kEntryName[] = "QuillMarsh Professional Trading";
@@ -34,7 +36,7 @@ BOOL WINAPI RecordCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSEC
                                 LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                                 LPPROCESS_INFORMATION processInformation) {
     CreateProcessCall call = {};
-    call.applicationNameNull = applicationName == nullptr;
+    call.applicationName = applicationName ? applicationName : "(null)";
     call.commandLine = commandLine ? commandLine : "";
     call.processAttributesNull = processAttributes == nullptr;
     call.threadAttributesNull = threadAttributes == nullptr;
@@ -75,4 +77,9 @@ void VpnLinkTest::TearDown() {
     vpnPlatform = vpnPlatformDefaults;
     recorder = PlatformRecorder();
     StandinFixture::TearDown();
+}
+
+std::string SystemPath(const char* fileName) {
+    char path[MAX_PATH];
+    return SystemFilePath(fileName, path, sizeof path) ? path : "";
 }

@@ -12,7 +12,7 @@
 extern const char kEntryName[];
 
 struct CreateProcessCall {
-    bool applicationNameNull;
+    std::string applicationName; // "(null)" when none was given
     std::string commandLine;
     bool processAttributesNull;
     bool threadAttributesNull;
@@ -39,6 +39,9 @@ struct PlatformRecorder {
 };
 
 extern PlatformRecorder recorder;
+
+// The full path of a file in the system folder, as the link names it.
+std::string SystemPath(const char* fileName);
 
 class VpnLinkTest : public StandinFixture {
 protected:
