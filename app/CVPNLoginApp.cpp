@@ -1,9 +1,8 @@
 #include "CVPNLoginApp.h"
 
-#include <commctrl.h>
-
 #include "CVPNLoginDlg.h"
 #include "SupportLog.h"
+#include "SystemLibrary.h"
 #include "version.h"
 
 namespace {
@@ -14,6 +13,17 @@ const char kAlreadyRunningText[] =
     "Quillmarsh VPN is already running. Only one copy    \r\nof Quillmarsh VPN can run at a time";
 const char kAlreadyRunningCaption[] = "Startup Error...";
 const char kFrameworkRegistryKey[] = "Local AppWizard-Generated Applications";
+
+// The common controls from the system folder, never from a file of that name
+// beside the program. The library stays loaded for the life of the process.
+void InitCommonControlsFromSystemFolder() {
+    typedef void(WINAPI * InitCommonControlsProc)();
+    HMODULE commonControls = LoadSystemLibrary("comctl32.dll");
+    InitCommonControlsProc init = commonControls ? reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void*>(
+                                                       GetProcAddress(commonControls, "InitCommonControls")))
+                                                 : nullptr;
+    if (init) init();
+}
 
 // The system as the help desk needs to know it: its version as this program is
 // told it, and whether it runs as a 32-bit program on 64-bit Windows.
@@ -45,7 +55,7 @@ CVPNLoginApp::CVPNLoginApp() : CWinApp(NULL) {}
 CVPNLoginApp::~CVPNLoginApp() {}
 
 BOOL CVPNLoginApp::InitInstance() {
-    InitCommonControls();
+    InitCommonControlsFromSystemFolder();
     SupportLog::Open();
     LogStart();
 

@@ -1,13 +1,17 @@
 # A built exe, read with the cross binutils on the build machine.
 #   CHECK=pe       The exe a user copies: PE32 for i386 with the GUI subsystem,
-#                  under 1 MiB, importing nothing but the system's own DLLs, and
+#                  under 1 MiB, importing nothing but the system's known DLLs
+#                  (which the loader never takes from the program's folder), and
 #                  naming every DLL it can load: the ones it binds on first use
 #                  (DELAY_DLLS) in its delay-import directory, which dumpbin and
 #                  Dependency Walker read but this objdump does not print.
+#                  Hardened: relocatable with its relocations, no executable
+#                  data, terminal-server aware, stack guards and checked buffer
+#                  calls linked in, and a manifest naming Windows Vista to 11.
 #   CHECK=version  Its version resource: FileVersion and ProductVersion are
 #                  VERSION, the maker is Quillmarsh Holdings, the product
 #                  Quillmarsh VPN.
-# cmake -DCHECK=pe -DEXE=... -DOBJDUMP=... -DDELAY_DLLS=a.dll;b.dll -P CheckExe.cmake
+# cmake -DCHECK=pe -DEXE=... -DOBJDUMP=... -DSTRINGS=... -DDELAY_DLLS=a.dll;b.dll -P CheckExe.cmake
 # cmake -DCHECK=version -DEXE=... -DSTRINGS=... -DVERSION=x.y.z -P CheckExe.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -125,18 +129,54 @@ if(NOT listed STREQUAL expected)
   message(FATAL_ERROR "the delay-import directory lists ${delayed}, not the DLLs bound on first use: ${DELAY_DLLS}")
 endif()
 
-set(system_dlls ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL WSOCK32.DLL)
+# The loader resolves the import table by the standard search, so it may name
+# only known DLLs; the rest is loaded from the system folder by the program.
+set(known_dlls ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL)
+set(delay_loaded SHELL32.DLL WSOCK32.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 set(loaded "")
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)
   list(APPEND loaded "${dll}")
-endforeach()
-foreach(dll IN LISTS loaded delayed)
   string(TOUPPER "${dll}" upper)
-  if(NOT upper IN_LIST system_dlls)
-    message(FATAL_ERROR "imports ${dll}, which is not a system DLL of ours")
+  if(NOT upper IN_LIST known_dlls)
+    message(FATAL_ERROR "imports ${dll}, which is not a known system DLL")
   endif()
 endforeach()
-message(STATUS "${EXE}: ${size} bytes, PE32 i386 GUI, imports ${loaded}, on first use ${delayed}")
+foreach(dll IN LISTS delayed)
+  string(TOUPPER "${dll}" upper)
+  if(NOT upper IN_LIST delay_loaded)
+    message(FATAL_ERROR "binds ${dll} on first use, which is not a system DLL of ours")
+  endif()
+endforeach()
+
+foreach(flag DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE)
+  if(NOT headers MATCHES "DllCharacteristics[^\n]*\n([ \t]+[A-Z_]+\n)*[ \t]+${flag}\n")
+    message(FATAL_ERROR "DllCharacteristics lack ${flag}")
+  endif()
+endforeach()
+if(NOT headers MATCHES "Entry 5 [0-9a-f]*[1-9a-f][0-9a-f]* [0-9a-f]*[1-9a-f][0-9a-f]* Base Relocation Directory")
+  message(FATAL_ERROR "no relocations: the image could not be moved")
+endif()
+execute_process(COMMAND "${STRINGS}" -a "${EXE}" OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "strings failed on ${EXE}")
+endif()
+foreach(piece "*** stack smashing detected ***" "*** buffer overflow detected ***")
+  string(FIND "${text}" "${piece}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "no \"${piece}\": the stack guards or the checked buffer calls are not linked in")
+  endif()
+endforeach()
+# Vista, 7, 8, 8.1, 10 and 11.
+foreach(os e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a
+           4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78
+           8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a)
+  string(FIND "${text}" "<supportedOS Id=\"{${os}}\"/>" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the manifest does not name the Windows version {${os}}")
+  endif()
+endforeach()
+message(STATUS "${EXE}: ${size} bytes, PE32 i386 GUI, imports ${loaded}, on first use ${delayed}; "
+               "relocatable, no executable data, terminal-server aware, stack guards, supported Windows named")
