@@ -59,6 +59,26 @@ protected:
         return Screen::capture(area);
     }
 
+    // Wine's own libraries win over files beside a program unless its
+    // per-program overrides say otherwise; these make it search as Windows
+    // does, or (an empty value) refuse a library, for QuillmarshVPN.exe only.
+    void OverrideLibraries(const std::vector<std::pair<std::string, std::string>>& overrides) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kProgramOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        for (const auto& [library, how] : overrides)
+            RegSetValueExA(key, library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(how.c_str()),
+                           static_cast<DWORD>(how.size() + 1));
+        RegCloseKey(key);
+    }
+
+    void TearDown() override {
+        ProductTest::TearDown();
+        RegDeleteKeyA(HKEY_CURRENT_USER, kProgramOverrides);
+    }
+
+    static constexpr const char* kProgramOverrides = "Software\\Wine\\AppDefaults\\QuillmarshVPN.exe\\DllOverrides";
     LoopbackListener server;
 };
 
@@ -274,6 +294,66 @@ TEST_F(Diagnostic, StripStopsWhenTheRunFails) {
     EXPECT_EQ(frames.identify(CaptureStrip()), 0);
     // No status came, so the dialog stays compact.
     EXPECT_FALSE(Control(kStatus).visible());
+}
+
+// Files named as the libraries and the tool the program takes from the system
+// folder, beside it and in its current folder, where the standard search would
+// find them first: a login and an F8 run behave as without them, and none is
+// loaded or run.
+TEST_F(Diagnostic, MarkersBesideTheProgramAndInItsCurrentFolderAreNeitherLoadedNorRun) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    const std::string home = TestFile("program"), current = TestFile("current");
+    for (const std::string& folder : {home, current}) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (const char* library : {"rasapi32.dll", "comctl32.dll", "wsock32.dll"})
+            ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram("marker.dll").c_str(),
+                                  (folder + "\\" + library).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram("marker.exe").c_str(),
+                              (folder + "\\route.exe").c_str(), FALSE));
+    }
+    ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram(ProductSession::kProgramName).c_str(),
+                          (home + "\\" + ProductSession::kProgramName).c_str(), FALSE));
+    OverrideLibraries({{"rasapi32", "native,builtin"}, {"comctl32", "native,builtin"}, {"wsock32", "native,builtin"}});
+
+    ProductSession::Options options;
+    options.program = home + "\\" + ProductSession::kProgramName;
+    options.currentDirectory = current;
+    options.environment = Environment();
+    options.environment.push_back({"QM_MARKER_LOG", TestFile("marker.log")});
+    options.environment.push_back({"QM_CLIENT_EXIT_AFTER_MS", "500"});
+    ASSERT_TRUE(product.start(options)) << "CreateProcess error " << product.lastError();
+    window = product.waitForWindow();
+    ASSERT_TRUE(window);
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
+    TypeInto(kUserId, "trader");
+    TypeInto(kPassword, "pw");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDOK).click());
+    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
+    EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
+
+    EXPECT_EQ(ReadFile(TestFile("marker.log")), "") << "a marker was loaded or run";
+    EXPECT_EQ(ReadLines(TestFile("route.log")).size(), 5u) << "the system's route.exe ran";
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+}
+
+// The probe's socket library cannot be loaded: F8 reports it in the status box
+// like any failed probe, the program stays up, and its end hangs the link up.
+TEST_F(Diagnostic, AnUnloadableSocketLibraryIsAFailedProbeAndTheLinkIsHungUpAtTheEnd) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    OverrideLibraries({{"wsock32", ""}});
+    StartProduct();
+    PressF8();
+    const std::string failed = "Client: 10.200.40.23\r\nServer: 10.200.40.1\r\n"
+                               "CfgSvr port ping: Failed starting Windows Sockets 1.1, failed error=";
+    ASSERT_TRUE(WaitUntil([&] { return Control(kStatus).text().size() > failed.size(); }, kAttemptLimitMs));
+    EXPECT_EQ(Control(kStatus).text().substr(0, failed.size()), failed) << Control(kStatus).text();
+    EXPECT_TRUE(product.running());
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDCANCEL).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    ASSERT_TRUE(product.waitForExit(kAttemptLimitMs));
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
 }
 
 }  // namespace

@@ -15,6 +15,18 @@ constexpr const char* kRefusalCaption = "Startup Error...";
 constexpr const char* kRefusalText =
     "Quillmarsh VPN is already running. Only one copy    \r\nof Quillmarsh VPN can run at a time";
 
+// The Windows version as the prefix reports it; no manifest changes this answer.
+std::string SystemVersion() {
+    typedef LONG(WINAPI * RtlGetVersionProc)(OSVERSIONINFOW*);
+    RtlGetVersionProc getVersion = reinterpret_cast<RtlGetVersionProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!getVersion || getVersion(&info) != 0) return "(unknown)";
+    return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " build " +
+           std::to_string(info.dwBuildNumber);
+}
+
 class Startup : public ProductTest {
 protected:
     // Starts a copy that must be refused and returns its box.
@@ -95,6 +107,10 @@ TEST_F(Startup, CancelEndsTheProgram) {
     DWORD exitCode = 1234;
     ASSERT_TRUE(product.waitForExit(driver::kAttemptLimitMs, &exitCode));
     EXPECT_FALSE(window.exists());
+    // The manifest names the Windows versions the program is made for, so the
+    // system tells it the truth and the log names it for the help desk.
+    ExpectSupportLog({" started, process id ", "dialog Quillmarsh VPN ends"}, {});
+    ExpectSupportLog({"on Windows " + SystemVersion()}, {});
 }
 
 }  // namespace
