@@ -12,7 +12,8 @@
 ; Exit codes: 0 done; 3010 done, but a copy of the program was running and
 ; keeps running the version it started with until it ends (the next start runs
 ; the new one; the old file goes at the next restart of Windows); 2 nothing
-; was changed.
+; was changed; 161 nothing was changed because the folder asked for (/D=) is
+; not below Program Files.
 
 !ifndef PRODUCT_EXE
   !error "define PRODUCT_EXE"
@@ -33,6 +34,8 @@
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define PROGRAM "$INSTDIR\QuillmarshVPN.exe"
 !define ERROR_SUCCESS_REBOOT_REQUIRED 3010
+; ERROR_BAD_PATHNAME: the set-up refuses the folder it was given.
+!define ERROR_FOLDER_REFUSED 161
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -60,14 +63,90 @@ VIAddVersionKey "OriginalFilename" "QuillmarshVPN-setup.exe"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
-Page directory
+PageEx directory
+  DirText "Setup will install ${PRODUCT} in the following folder, which must be below $PROGRAMFILES." \
+          "Destination Folder"
+  ; Our own leave function says why a folder is refused, rather than a
+  ; greyed-out Install button that says nothing.
+  DirVerify leave
+  PageCallbacks "" "" DirectoryLeave
+PageExEnd
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; The shortcut is for every user of the machine, not only the one installing.
+; Program Files is writable by administrators only. Any other folder, C:\QM for
+; one, inherits "users may modify" from its drive, and then any user could
+; replace the program that colleagues and administrators start. On 64-bit
+; Windows this is Program Files (x86), where a 32-bit program belongs.
+!define FOLDER_REFUSED "${PRODUCT} installs only in a folder below $PROGRAMFILES, where only administrators can change the program."
+
+; $0 is 1 when $INSTDIR is a folder below Program Files, else 0. The backslash
+; after the prefix keeps out "Program Files Evil" and "Program FilesX"; StrCmp
+; ignores case. ".." anywhere could climb back out and is refused.
+Function CheckInstallFolder
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 0
+  StrLen $1 "$PROGRAMFILES\"
+  StrCpy $2 $INSTDIR $1
+  StrCmp $2 "$PROGRAMFILES\" 0 done
+  StrCpy $2 $INSTDIR "" $1
+  StrCmp $2 "" done
+  StrLen $1 $INSTDIR
+  StrCpy $3 0
+findDots:
+  StrCpy $2 $INSTDIR 2 $3
+  StrCmp $2 ".." done
+  IntOp $3 $3 + 1
+  IntCmp $3 $1 0 findDots
+  StrCpy $0 1
+done:
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
 Function .onInit
+  ; The shortcut is for every user of the machine, not only the one installing.
   SetShellVarContext all
+  ; /D= sets the folder before this runs; refused here, nothing is written.
+  Push $0
+  Call CheckInstallFolder
+  StrCmp $0 1 folderAccepted
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}$\r$\n$\r$\n$INSTDIR is not.$\r$\n$\r$\nNothing was installed." /SD IDOK
+    SetErrorLevel ${ERROR_FOLDER_REFUSED}
+    Abort
+folderAccepted:
+  Pop $0
+FunctionEnd
+
+; Called as the folder is typed or browsed to: Abort marks it refused, which
+; DirectoryLeave then explains.
+Function .onVerifyInstDir
+  Push $0
+  Call CheckInstallFolder
+  StrCmp $0 1 +3
+    Pop $0
+    Abort
+  Pop $0
+FunctionEnd
+
+Function DirectoryLeave
+  Push $0
+  GetInstDirError $0
+  StrCmp $0 0 accepted
+  StrCmp $0 2 noSpace
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}$\r$\n$\r$\nPlease choose a folder below $PROGRAMFILES."
+    Pop $0
+    Abort
+noSpace:
+    MessageBox MB_OK|MB_ICONEXCLAMATION "There is not enough free space in $INSTDIR."
+    Pop $0
+    Abort
+accepted:
+  Pop $0
 FunctionEnd
 
 Function un.onInit
