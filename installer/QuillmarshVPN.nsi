@@ -9,6 +9,11 @@
 ; exe's own; the set-up carries it in its version resource and in the entry
 ; under "Programs and Features".
 ;
+; -DSIGN_UNINSTALLER=<command> signs the uninstaller: makensis runs the command
+; with %1 replaced by the uninstaller it has just made, which the command signs
+; in place; the set-up then carries and writes out that signed file. The set-up
+; itself is signed by whoever runs makensis, once it is made.
+;
 ; Exit codes: 0 done; 3010 done, but a copy of the program was running and
 ; keeps running the version it started with until it ends (the next start runs
 ; the new one; the old file goes at the next restart of Windows); 2 nothing
@@ -26,6 +31,10 @@
 !endif
 !ifndef VERSION
   !error "define VERSION"
+!endif
+
+!ifdef SIGN_UNINSTALLER
+  !uninstfinalize '${SIGN_UNINSTALLER}' = 0
 !endif
 
 !define PRODUCT "Quillmarsh VPN"
