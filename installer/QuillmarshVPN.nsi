@@ -72,13 +72,11 @@ VIAddVersionKey "OriginalFilename" "QuillmarshVPN-setup.exe"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
+; The page says where the program may go: a folder elsewhere greys out Install
+; (.onVerifyInstDir) as soon as it is typed or browsed to.
 PageEx directory
-  DirText "Setup will install ${PRODUCT} in the following folder, which must be below $PROGRAMFILES." \
+  DirText "Setup will install ${PRODUCT} in the following folder. It must be a folder below $PROGRAMFILES, which only administrators can change." \
           "Destination Folder"
-  ; Our own leave function says why a folder is refused, rather than a
-  ; greyed-out Install button that says nothing.
-  DirVerify leave
-  PageCallbacks "" "" DirectoryLeave
 PageExEnd
 Page instfiles
 UninstPage uninstConfirm
@@ -131,30 +129,13 @@ folderAccepted:
   Pop $0
 FunctionEnd
 
-; Called as the folder is typed or browsed to: Abort marks it refused, which
-; DirectoryLeave then explains.
+; Called whenever the folder on the page changes; Abort greys out Install.
 Function .onVerifyInstDir
   Push $0
   Call CheckInstallFolder
   StrCmp $0 1 +3
     Pop $0
     Abort
-  Pop $0
-FunctionEnd
-
-Function DirectoryLeave
-  Push $0
-  GetInstDirError $0
-  StrCmp $0 0 accepted
-  StrCmp $0 2 noSpace
-    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}$\r$\n$\r$\nPlease choose a folder below $PROGRAMFILES."
-    Pop $0
-    Abort
-noSpace:
-    MessageBox MB_OK|MB_ICONEXCLAMATION "There is not enough free space in $INSTDIR."
-    Pop $0
-    Abort
-accepted:
   Pop $0
 FunctionEnd
 
