@@ -9,10 +9,16 @@
 ; exe's own; the set-up carries it in its version resource and in the entry
 ; under "Programs and Features".
 ;
+; -DSIGN_UNINSTALLER=<command> signs the uninstaller: makensis runs the command
+; with %1 replaced by the uninstaller it has just made, which the command signs
+; in place; the set-up then carries and writes out that signed file. The set-up
+; itself is signed by whoever runs makensis, once it is made.
+;
 ; Exit codes: 0 done; 3010 done, but a copy of the program was running and
 ; keeps running the version it started with until it ends (the next start runs
 ; the new one; the old file goes at the next restart of Windows); 2 nothing
-; was changed.
+; was changed; 161 nothing was changed because the folder asked for (/D=) is
+; not below Program Files.
 
 !ifndef PRODUCT_EXE
   !error "define PRODUCT_EXE"
@@ -27,12 +33,18 @@
   !error "define VERSION"
 !endif
 
+!ifdef SIGN_UNINSTALLER
+  !uninstfinalize '${SIGN_UNINSTALLER}' = 0
+!endif
+
 !define PRODUCT "Quillmarsh VPN"
 !define PUBLISHER "Quillmarsh Holdings"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillmarshVPN"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define PROGRAM "$INSTDIR\QuillmarshVPN.exe"
 !define ERROR_SUCCESS_REBOOT_REQUIRED 3010
+; ERROR_BAD_PATHNAME: the set-up refuses the folder it was given.
+!define ERROR_FOLDER_REFUSED 161
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -60,14 +72,71 @@ VIAddVersionKey "OriginalFilename" "QuillmarshVPN-setup.exe"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
-Page directory
+; The page says where the program may go: a folder elsewhere greys out Install
+; (.onVerifyInstDir) as soon as it is typed or browsed to.
+PageEx directory
+  DirText "Setup will install ${PRODUCT} in the following folder. It must be a folder below $PROGRAMFILES, which only administrators can change." \
+          "Destination Folder"
+PageExEnd
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; The shortcut is for every user of the machine, not only the one installing.
+; Program Files is writable by administrators only. Any other folder, C:\QM for
+; one, inherits "users may modify" from its drive, and then any user could
+; replace the program that colleagues and administrators start. On 64-bit
+; Windows this is Program Files (x86), where a 32-bit program belongs.
+!define FOLDER_REFUSED "${PRODUCT} installs only in a folder below $PROGRAMFILES, where only administrators can change the program."
+
+; $0 is 1 when $INSTDIR is a folder below Program Files, else 0. The backslash
+; after the prefix keeps out "Program Files Evil" and "Program FilesX"; StrCmp
+; ignores case. ".." anywhere could climb back out and is refused.
+Function CheckInstallFolder
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 0
+  StrLen $1 "$PROGRAMFILES\"
+  StrCpy $2 $INSTDIR $1
+  StrCmp $2 "$PROGRAMFILES\" 0 done
+  StrCpy $2 $INSTDIR "" $1
+  StrCmp $2 "" done
+  StrLen $1 $INSTDIR
+  StrCpy $3 0
+findDots:
+  StrCpy $2 $INSTDIR 2 $3
+  StrCmp $2 ".." done
+  IntOp $3 $3 + 1
+  IntCmp $3 $1 0 findDots
+  StrCpy $0 1
+done:
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
 Function .onInit
+  ; The shortcut is for every user of the machine, not only the one installing.
   SetShellVarContext all
+  ; /D= sets the folder before this runs; refused here, nothing is written.
+  Push $0
+  Call CheckInstallFolder
+  StrCmp $0 1 folderAccepted
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}$\r$\n$\r$\n$INSTDIR is not.$\r$\n$\r$\nNothing was installed." /SD IDOK
+    SetErrorLevel ${ERROR_FOLDER_REFUSED}
+    Abort
+folderAccepted:
+  Pop $0
+FunctionEnd
+
+; Called whenever the folder on the page changes; Abort greys out Install.
+Function .onVerifyInstDir
+  Push $0
+  Call CheckInstallFolder
+  StrCmp $0 1 +3
+    Pop $0
+    Abort
+  Pop $0
 FunctionEnd
 
 Function un.onInit

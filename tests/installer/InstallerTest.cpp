@@ -37,13 +37,15 @@ struct Package {
     // The same program as the next patch version.
     const char* nextFile;
     bool windowsInstaller;
+    // What it returns when told to install outside Program Files.
+    DWORD folderRefused;
 };
 
 void PrintTo(const Package& package, std::ostream* out) { *out << package.file; }
 
 const Package kPackages[] = {
-    {"Nsis", "QuillmarshVPN-setup.exe", "QuillmarshVPN-next-setup.exe", false},
-    {"Msi", "QuillmarshVPN.msi", "QuillmarshVPN-next.msi", true},
+    {"Nsis", "QuillmarshVPN-setup.exe", "QuillmarshVPN-next-setup.exe", false, ERROR_BAD_PATHNAME},
+    {"Msi", "QuillmarshVPN.msi", "QuillmarshVPN-next.msi", true, ERROR_INSTALL_FAILURE},
 };
 
 std::string FullPath(const std::string& path) {
@@ -204,13 +206,18 @@ protected:
     }
     void TearDown() override { CoUninitialize(); }
 
-    std::string InstallCommand(const std::string& file) const {
-        return GetParam().windowsInstaller ? "msiexec /i \"" + file + "\" /qn" : "\"" + file + "\" /S";
+    // Into the packages' own folder unless told another; the set-up takes it
+    // last and unquoted.
+    std::string InstallCommand(const std::string& file, const std::string& into) const {
+        if (GetParam().windowsInstaller)
+            return "msiexec /i \"" + file + "\" /qn" + (into.empty() ? "" : " INSTALLDIR=\"" + into + "\"");
+        return "\"" + file + "\" /S" + (into.empty() ? "" : " /D=" + into);
     }
 
-    DWORD Install(const std::string& file) {
+    DWORD Install(const std::string& file, const std::string& into = std::string()) {
         DWORD exitCode = 1;
-        EXPECT_TRUE(RunToEnd(InstallCommand(file), &exitCode)) << InstallCommand(file) << " did not end";
+        std::string command = InstallCommand(file, into);
+        EXPECT_TRUE(RunToEnd(command, &exitCode)) << command << " did not end";
         return exitCode;
     }
 
@@ -312,6 +319,27 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
     EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kSettingsKey, "Login Username"), name);
+}
+
+// Program Files is writable by administrators only; a folder elsewhere would
+// let any user replace the program that everyone starts. Outside it however it
+// is spelled, a package installs nothing at all; below it, anywhere is fine.
+TEST_P(Installer, OnlyAFolderBelowProgramFilesIsAccepted) {
+    const std::string programFiles = ProgramFilesFolder();
+    const std::string outside[] = {"C:\\QM", programFiles + " Evil\\QM", programFiles + "X",
+                                   folder + "\\..\\..\\QM"};
+    for (const std::string& into : outside) {
+        EXPECT_EQ(Install(package, into), GetParam().folderRefused) << into;
+        EXPECT_FALSE(Exists(into)) << into;
+        EXPECT_FALSE(Exists(folder)) << into;
+        EXPECT_FALSE(Exists(shortcut)) << into;
+        EXPECT_TRUE(ProgramEntries().empty()) << into;
+    }
+
+    const std::string below = programFiles + "\\Quillmarsh Holdings\\VPN";
+    ASSERT_EQ(Install(package, below), 0u);
+    EXPECT_TRUE(ReadAll(below + "\\QuillmarshVPN.exe") == built);
+    ExpectOneEntryOf(QM_VERSION);
 }
 
 // The normal case on a trading desk: the program runs all day, hidden, holding
