@@ -10,6 +10,7 @@ struct Connection {
     Connections::State state;
     DWORD error;
     long pollsLeft;
+    DWORD dropSerial;
 };
 
 std::mutex lock;
@@ -23,19 +24,32 @@ Connection* Find(HRASCONN handle) {
     return nullptr;
 }
 
+// Looks the connection up as any call does, so that whichever call comes
+// first after the gateway dropped the link is the one that finds it down.
+Connection* Look(HRASCONN handle, const Connections::Drop& drop, bool* dropped) {
+    *dropped = false;
+    Connection* c = Find(handle);
+    if (c && c->state == Connections::State::Connected && drop.serial > c->dropSerial) {
+        c->state = Connections::State::Failed;
+        c->error = drop.error;
+        *dropped = true;
+    }
+    return c;
+}
+
 } // namespace
 
-HRASCONN Connections::Open(bool connected, DWORD error) {
+HRASCONN Connections::Open(bool connected, DWORD error, DWORD dropSerial) {
     std::lock_guard<std::mutex> hold(lock);
     nextHandle += 4;
     HRASCONN handle = reinterpret_cast<HRASCONN>(nextHandle);
-    table.push_back(Connection{handle, connected ? State::Connected : State::Failed, error, 0});
+    table.push_back(Connection{handle, connected ? State::Connected : State::Failed, error, 0, dropSerial});
     return handle;
 }
 
-Connections::State Connections::Query(HRASCONN handle, DWORD* error) {
+Connections::State Connections::Query(HRASCONN handle, const Drop& drop, DWORD* error, bool* dropped) {
     std::lock_guard<std::mutex> hold(lock);
-    Connection* c = Find(handle);
+    Connection* c = Look(handle, drop, dropped);
     if (!c)
         return State::Gone;
     *error = c->error;
@@ -54,15 +68,15 @@ Connections::State Connections::Query(HRASCONN handle, DWORD* error) {
     return State::Gone;
 }
 
-Connections::State Connections::StateOf(HRASCONN handle) {
+Connections::State Connections::StateOf(HRASCONN handle, const Drop& drop, bool* dropped) {
     std::lock_guard<std::mutex> hold(lock);
-    Connection* c = Find(handle);
+    Connection* c = Look(handle, drop, dropped);
     return c ? c->state : State::Gone;
 }
 
-bool Connections::Close(HRASCONN handle, long pollsLeft) {
+bool Connections::Close(HRASCONN handle, long pollsLeft, const Drop& drop, bool* dropped) {
     std::lock_guard<std::mutex> hold(lock);
-    Connection* c = Find(handle);
+    Connection* c = Look(handle, drop, dropped);
     if (!c)
         return false;
     if (c->state != State::Closing) {

@@ -19,6 +19,7 @@ namespace {
 const DWORD kDefaultEntrySize = sizeof(RASENTRYA);
 const DWORD kDefaultDialDelay = 1000;
 const DWORD kDefaultHangUpPolls = 2;
+const DWORD kDefaultDropError = ERROR_REMOTE_DISCONNECTION;
 const char kDefaultClientAddress[] = "10.200.40.23";
 const char kDefaultServerAddress[] = "10.200.40.1";
 const char kDeviceType[] = "vpn";
@@ -67,6 +68,15 @@ void LogEntryFields(CallLog& log, const RASENTRYA* entry, DWORD recordSize) {
         if (FieldUnterminated(record, field))
             log.Text((key + ".unterminated").c_str(), "1");
     }
+}
+
+Connections::Drop DropOf(const Scenario& scenario) {
+    return Connections::Drop{scenario.Number("drop.serial", 0), scenario.Number("drop.error", kDefaultDropError)};
+}
+
+void LogDrop(CallLog& log, bool dropped) {
+    if (dropped)
+        log.Text("dropped", "1");
 }
 
 DWORD Finish(CallLog& log, DWORD result) {
@@ -219,7 +229,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     }
 
     if (result == 0 || scenario.Text("dial.handle", "yes") != "no")
-        *connection = Connections::Open(result == 0, result);
+        *connection = Connections::Open(result == 0, result, scenario.Number("drop.serial", 0));
     log.Handle("conn", *connection);
     return Finish(log, result);
 }
@@ -231,7 +241,9 @@ DWORD WINAPI RasHangUpA(HRASCONN connection) {
     std::string polls = scenario.Text("hangup.polls", "");
     long pollsLeft = polls == "never" ? -1 : static_cast<long>(scenario.Number("hangup.polls", kDefaultHangUpPolls));
     // A forced failure still lets the connection go: the gateway ends it anyway.
-    bool known = Connections::Close(connection, pollsLeft);
+    bool dropped = false;
+    bool known = Connections::Close(connection, pollsLeft, DropOf(scenario), &dropped);
+    LogDrop(log, dropped);
     if (scenario.Has("hangup.result"))
         return Finish(log, scenario.Number("hangup.result", 0));
     return Finish(log, known ? 0 : ERROR_INVALID_HANDLE);
@@ -250,7 +262,9 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN connection, LPRASCONNSTATUSA status) 
         return Finish(log, ERROR_INVALID_SIZE);
 
     DWORD error = 0;
-    Connections::State state = Connections::Query(connection, &error);
+    bool dropped = false;
+    Connections::State state = Connections::Query(connection, DropOf(scenario), &error, &dropped);
+    LogDrop(log, dropped);
     if (state == Connections::State::Gone)
         return Finish(log, ERROR_INVALID_HANDLE);
     if (scenario.Has("status.result"))
@@ -279,7 +293,9 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
 
     if (scenario.Has("projection.result"))
         return Finish(log, scenario.Number("projection.result", 0));
-    Connections::State state = Connections::StateOf(connection);
+    bool dropped = false;
+    Connections::State state = Connections::StateOf(connection, DropOf(scenario), &dropped);
+    LogDrop(log, dropped);
     if (state == Connections::State::Gone)
         return Finish(log, ERROR_INVALID_HANDLE);
     if (state != Connections::State::Connected)

@@ -58,11 +58,21 @@ protected:
         return dial(nullptr, nullptr, &params, 0, nullptr, connection);
     }
 
-    DWORD Status(HRASCONN connection, DWORD version = 288) {
+    DWORD Status(HRASCONN connection, DWORD version = 288, RASCONNSTATUSA* seen = nullptr) {
         RASCONNSTATUSA record;
         std::memset(&record, 0, sizeof record);
         record.dwSize = version;
-        return status(connection, &record);
+        DWORD result = status(connection, &record);
+        if (seen)
+            *seen = record;
+        return result;
+    }
+
+    // The state a status query reports and the error it carries.
+    std::pair<RASCONNSTATE, DWORD> Link(HRASCONN connection) {
+        RASCONNSTATUSA seen = {};
+        EXPECT_EQ(Status(connection, 288, &seen), 0u);
+        return {seen.rasconnstate, seen.dwError};
     }
 
     HMODULE m_library = nullptr;
@@ -189,6 +199,38 @@ TEST_F(RasStandinTest, ScenarioScriptsResultsHandlesAndAddresses) {
     EXPECT_STREQ(ip.szIpAddress, "10.200.41.7");
     EXPECT_STREQ(ip.szServerIpAddress, "10.200.41.1");
     EXPECT_TRUE(StoredEntry(kEntry).empty());
+}
+
+TEST_F(RasStandinTest, RaisedDropSerialDropsTheLiveLinkButNotOneDialledAfterIt) {
+    ASSERT_EQ(WriteEntry(2088, "vpn.example.com"), 0u);
+    const std::pair<RASCONNSTATE, DWORD> up(RASCS_Connected, 0);
+    HRASCONN first = nullptr;
+    ASSERT_EQ(Dial(&first), 0u);
+    EXPECT_EQ(Link(first), up);
+
+    Scenario("drop.serial=1");
+    EXPECT_EQ(Link(first), std::make_pair(RASCS_Disconnected, static_cast<DWORD>(ERROR_REMOTE_DISCONNECTION)));
+    EXPECT_EQ(Link(first), std::make_pair(RASCS_Disconnected, static_cast<DWORD>(ERROR_REMOTE_DISCONNECTION)));
+    HRASCONN second = nullptr;
+    ASSERT_EQ(Dial(&second), 0u);
+    EXPECT_EQ(Link(second), up);
+    EXPECT_EQ(hangUp(first), 0u);
+    EXPECT_EQ(Status(first), 0u);
+    EXPECT_EQ(Status(first), 0u);
+    EXPECT_EQ(Status(first), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(Link(second), up);
+
+    Scenario("drop.serial=2\ndrop.error=628");
+    EXPECT_EQ(Link(second), std::make_pair(RASCS_Disconnected, static_cast<DWORD>(628)));
+
+    std::vector<LogLine> drops;
+    for (const LogLine& line : CallsOf(RasCalls(), "RasGetConnectStatusA"))
+        if (line.Has("dropped"))
+            drops.push_back(line);
+    ASSERT_EQ(drops.size(), 2u);
+    EXPECT_EQ(drops[0].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(first)));
+    EXPECT_EQ(drops[1].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(second)));
+    EXPECT_EQ(drops[1].Get("dropped"), "1");
 }
 
 TEST_F(RasStandinTest, DialOfAMissingEntryFailsWith623) {
