@@ -10,6 +10,7 @@
 
 #include "CallLog.h"
 #include "Connections.h"
+#include "DialFailures.h"
 #include "EntryFields.h"
 #include "Phonebook.h"
 #include "Scenario.h"
@@ -20,6 +21,7 @@ const DWORD kDefaultEntrySize = sizeof(RASENTRYA);
 const DWORD kDefaultDialDelay = 1000;
 const DWORD kDefaultHangUpPolls = 2;
 const DWORD kDefaultDropError = ERROR_REMOTE_DISCONNECTION;
+const DWORD kDefaultDialFailError = ERROR_AUTOMATIC_VPN_FAILED;
 const char kDefaultClientAddress[] = "10.200.40.23";
 const char kDefaultServerAddress[] = "10.200.40.1";
 const char kDeviceType[] = "vpn";
@@ -213,7 +215,11 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     Sleep(scenario.Number("dial.delay_ms", kDefaultDialDelay));
 
     DWORD result = 0;
-    if (scenario.Has("dial.result")) {
+    DWORD failuresLeft = 0;
+    if (DialFailures::Take(scenario, &failuresLeft)) {
+        result = scenario.Number("dial.fail_error", kDefaultDialFailError);
+        log.Number("fail_left", failuresLeft);
+    } else if (scenario.Has("dial.result")) {
         result = scenario.Number("dial.result", 0);
     } else {
         Phonebook::Settings settings;

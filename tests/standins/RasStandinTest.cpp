@@ -75,6 +75,15 @@ protected:
         return {seen.rasconnstate, seen.dwError};
     }
 
+    void Reload() {
+        FreeLibrary(m_library);
+        m_library = LoadLibraryA("rasapi32.dll");
+        ASSERT_NE(m_library, nullptr);
+        dial = Bind<decltype(&::RasDialA)>("RasDialA");
+        hangUp = Bind<decltype(&::RasHangUpA)>("RasHangUpA");
+        ASSERT_TRUE(dial && hangUp);
+    }
+
     HMODULE m_library = nullptr;
     decltype(&::RasGetEntryPropertiesA) getEntry = nullptr;
     decltype(&::RasSetEntryPropertiesA) setEntry = nullptr;
@@ -231,6 +240,32 @@ TEST_F(RasStandinTest, RaisedDropSerialDropsTheLiveLinkButNotOneDialledAfterIt) 
     EXPECT_EQ(drops[0].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(first)));
     EXPECT_EQ(drops[1].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(second)));
     EXPECT_EQ(drops[1].Get("dropped"), "1");
+}
+
+TEST_F(RasStandinTest, NextDialsFailUntilTheRunIsSpentAndANewFailSerialArmsAnother) {
+    ASSERT_EQ(WriteEntry(2088, "vpn.example.com"), 0u);
+    // The run outlives the library in the process; a repeat of this test in
+    // the same process needs serials of its own.
+    static DWORD serial = 0;
+    serial += 2;
+    Scenario("dial.fail_serial=" + std::to_string(serial) + "\ndial.fail_next=2\ndial.fail_error=720");
+    HRASCONN connection = nullptr;
+    EXPECT_EQ(Dial(&connection), 720u);
+    EXPECT_NE(connection, nullptr);
+    // The program releases the library between attempts.
+    Reload();
+    EXPECT_EQ(Dial(&connection), 720u);
+    EXPECT_EQ(Dial(&connection), 0u);
+    EXPECT_EQ(Dial(&connection), 0u);
+
+    Scenario("dial.fail_serial=" + std::to_string(serial + 1) + "\ndial.fail_next=1");
+    EXPECT_EQ(Dial(&connection), static_cast<DWORD>(ERROR_AUTOMATIC_VPN_FAILED));
+    EXPECT_EQ(Dial(&connection), 0u);
+
+    std::vector<std::string> left;
+    for (const LogLine& line : CallsOf(RasCalls(), "RasDialA"))
+        left.push_back(line.Get("fail_left"));
+    EXPECT_EQ(left, (std::vector<std::string>{"1", "0", "", "", "0", ""}));
 }
 
 TEST_F(RasStandinTest, DialOfAMissingEntryFailsWith623) {
