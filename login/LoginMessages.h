@@ -17,3 +17,27 @@ constexpr UINT WM_LOGIN_FAILED = WM_APP + 102;   // 0x8066, lParam text, possibl
 constexpr UINT WM_LOGIN_FINISHED = WM_APP + 103; // 0x8067, lParam 0
 constexpr UINT WM_LOGIN_STATUS = WM_APP + 104;   // 0x8068, lParam text
 constexpr UINT WM_LOGIN_READY = WM_APP + 105;    // 0x8069, lParam 0
+
+// While the trading client runs, the worker watches the link and dials again
+// when it is lost; it tells the dialog each change of the link's state.
+// Window message, worker to dialog. lParam: a malloc'ed LinkReport that the
+// dialog releases with free(); 0 when none could be made.
+constexpr UINT WM_LOGIN_LINK = WM_APP + 106; // 0x806A
+// Thread message, dialog to the worker named in a LinkReport: look at the link
+// now, and if it is down dial at once. wParam: a LinkCheckReason; lParam 0.
+constexpr UINT WM_LOGIN_CHECK_LINK = WM_APP + 107; // 0x806B
+
+enum class LinkState : DWORD {
+    Connected,    // up (again): the routes are in place
+    Reconnecting, // lost, dialling again
+    Down,         // lost for longer than the user should wait without being told
+    Stopped,      // lost, and no dial will mend it (the account was refused)
+};
+
+enum class LinkCheckReason : WPARAM { Resumed = 1, UserAsked = 2 };
+
+struct LinkReport {
+    LinkState state;
+    DWORD workerThreadId; // where WM_LOGIN_CHECK_LINK goes
+    char text[1];         // NUL-terminated, for the status box; as long as it needs
+};

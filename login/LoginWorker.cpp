@@ -73,7 +73,7 @@ bool RunAttempt(LoginRequest& request, CString& errorText) {
     }
     if (request.diagnosticMode && !ReportAndAwaitCredentials(link, request)) return true;
     ClientOutcome outcome = RunTradingClient(request.userName, request.password, request.dialogWindow,
-                                             errorText);
+                                             errorText, &link);
     return outcome != ClientOutcome::ClientExited;
 }
 

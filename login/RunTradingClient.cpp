@@ -1,5 +1,6 @@
 #include "RunTradingClient.h"
 
+#include "LinkSupervisor.h"
 #include "LoginMessages.h"
 #include "LoginSeams.h"
 #include "WipeText.h"
@@ -29,10 +30,31 @@ bool ArmTimer(HANDLE timer, LONGLONG due) {
     return g_loginSeams.setWaitableTimer(timer, &dueTime, 0, nullptr, nullptr, FALSE) != FALSE;
 }
 
-ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HWND dialogWindow) {
+// The dialog's requests to look at the link now. Anything else posted to this
+// thread is of no use any more; credentials hold a password and are released.
+void TakeThreadMessages(LinkSupervisor& supervisor) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_LOGIN_CHECK_LINK)
+            supervisor.CheckNow(static_cast<LinkCheckReason>(message.wParam));
+        else if (message.message == WM_LOGIN_CREDENTIALS && message.lParam)
+            g_loginSeams.deleteRequest(reinterpret_cast<LoginRequest*>(message.lParam));
+    }
+}
+
+// The client's end is noticed at once, whatever else is going on; in between,
+// the supervisor gets its turns and the dialog's requests.
+DWORD WaitForNextEvent(HANDLE* waitList, LinkSupervisor* supervisor) {
+    if (!supervisor) return WaitForMultipleObjectsEx(3, waitList, FALSE, INFINITE, TRUE);
+    return MsgWaitForMultipleObjectsEx(3, waitList, supervisor->MillisecondsToNextStep(), QS_POSTMESSAGE,
+                                       MWMO_ALERTABLE | MWMO_INPUTAVAILABLE);
+}
+
+ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HWND dialogWindow,
+                        LinkSupervisor* supervisor) {
     HANDLE waitList[3] = {process, hideTimer, secondTimer};
     for (;;) {
-        DWORD woken = WaitForMultipleObjectsEx(3, waitList, FALSE, INFINITE, TRUE);
+        DWORD woken = WaitForNextEvent(waitList, supervisor);
         switch (woken) {
         case WAIT_OBJECT_0:
             return ClientOutcome::ClientExited;
@@ -43,6 +65,12 @@ ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HW
         case WAIT_OBJECT_0 + 2:
         case WAIT_IO_COMPLETION:
             break;
+        case WAIT_OBJECT_0 + 3:
+            if (supervisor) TakeThreadMessages(*supervisor);
+            break;
+        case WAIT_TIMEOUT:
+            if (supervisor) supervisor->Step();
+            break;
         default:
             return ClientOutcome::ClientUnsupervised;
         }
@@ -52,7 +80,7 @@ ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HW
 } // namespace
 
 ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
-                               CString& errorText) {
+                               CString& errorText, VpnLink* link) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
@@ -86,7 +114,14 @@ ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND 
                   ArmTimer(secondTimer, kSecondDue);
 
     ClientOutcome outcome = ClientOutcome::ClientUnsupervised;
-    if (usable) outcome = Supervise(process.hProcess, hideTimer, secondTimer, dialogWindow);
+    if (usable) {
+        if (link) {
+            LinkSupervisor supervisor(*link, dialogWindow);
+            outcome = Supervise(process.hProcess, hideTimer, secondTimer, dialogWindow, &supervisor);
+        } else {
+            outcome = Supervise(process.hProcess, hideTimer, secondTimer, dialogWindow, nullptr);
+        }
+    }
     DWORD exitCode = 0;
     if (outcome == ClientOutcome::ClientExited && GetExitCodeProcess(process.hProcess, &exitCode))
         SupportLog::Write("Trading client exited with exit code %lu", exitCode);

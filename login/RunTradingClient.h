@@ -7,7 +7,10 @@
 #include <CString.h>
 #include <windows.h>
 
+class VpnLink;
+
 // password is wiped as soon as the command line holds it. errorText is set only
-// when the client cannot be started.
+// when the client cannot be started. With a link, the link is watched and
+// dialled again while the client runs (LinkSupervisor.h).
 ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
-                               CString& errorText);
+                               CString& errorText, VpnLink* link = nullptr);

@@ -17,6 +17,10 @@ const COLORREF kEditColour = RGB(255, 255, 255);
 const int LAYOUT_SHIFT = 67;
 
 const UINT_PTR ANIMATION_TIMER_ID = 6969;
+// After an outage that brought the dialog back, it goes again this long after
+// the link is restored, so that the user sees that it is.
+const UINT_PTR RESTORED_TIMER_ID = 6970;
+const UINT kRestoredShownMs = 4000;
 const UINT kAnimationPeriodMs = 150;
 const int kFirstFrame = IDB_PROGRESS_FIRST;
 const int kLastFrame = IDB_PROGRESS_LAST;
@@ -35,6 +39,7 @@ BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
     ON_WM_CTLCOLOR()
     ON_WM_QUERYDRAGICON()
     ON_WM_TIMER()
+    ON_MESSAGE(WM_POWERBROADCAST, &CVPNLoginDlg::OnPowerBroadcast)
     ON_BN_CLICKED(IDOK, &CVPNLoginDlg::OnLoginClicked)
     ON_EN_CHANGE(IDC_USER_ID, &CVPNLoginDlg::OnCredentialsChanged)
     ON_EN_CHANGE(IDC_PASSWORD, &CVPNLoginDlg::OnCredentialsChanged)
@@ -52,7 +57,9 @@ CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
       m_configHost(StartupSettings::kConfigHostPreset),
       m_configPort(StartupSettings::kConfigPortPreset),
       m_statusShown(false),
-      m_attemptRunning(false) {}
+      m_attemptRunning(false),
+      m_linkWorker(0),
+      m_shownForOutage(false) {}
 
 CVPNLoginDlg::~CVPNLoginDlg() {
     if (m_worker) {
@@ -134,6 +141,25 @@ HCURSOR CVPNLoginDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); 
 
 void CVPNLoginDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == ANIMATION_TIMER_ID) DrawNextFrame();
+    if (nIDEvent == RESTORED_TIMER_ID) {
+        KillTimer(RESTORED_TIMER_ID);
+        if (m_shownForOutage) {
+            m_shownForOutage = false;
+            SupportLog::Write("Dialog hidden again: the link is restored");
+            ShowWindow(SW_HIDE);
+        }
+    }
+}
+
+LRESULT CVPNLoginDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+    if (event == PBT_APMRESUMEAUTOMATIC) {
+        SupportLog::Write("The system resumed%s", m_linkWorker ? ": the worker is asked to check the link" : "");
+        if (m_linkWorker)
+            PostThreadMessageA(m_linkWorker, WM_LOGIN_CHECK_LINK, static_cast<WPARAM>(LinkCheckReason::Resumed), 0);
+    } else if (event == PBT_APMSUSPEND) {
+        SupportLog::Write("The system suspends");
+    }
+    return TRUE;
 }
 
 void CVPNLoginDlg::OnLoginClicked() { OnOK(); }
@@ -200,6 +226,9 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
     case WM_LOGIN_READY:
         OnLoginReady();
         break;  // not consumed: on to the usual handling
+    case WM_LOGIN_LINK:
+        OnLoginLink(reinterpret_cast<LinkReport*>(pMsg->lParam));
+        return TRUE;
     }
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F8) {
         OnDiagnosticKey();
@@ -259,6 +288,49 @@ void CVPNLoginDlg::RevealStatusArea(char* text) {
     Invalidate(TRUE);
     GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
     m_statusShown = true;
+}
+
+void CVPNLoginDlg::OnLoginLink(LinkReport* report) {
+    if (!report) return;
+    m_linkWorker = report->workerThreadId;
+    switch (report->state) {
+    case LinkState::Connected:
+        if (m_shownForOutage) {
+            ShowLinkText(report->text);
+            SetTimer(RESTORED_TIMER_ID, kRestoredShownMs, NULL);
+        }
+        break;
+    case LinkState::Reconnecting:
+        if (m_shownForOutage) ShowLinkText(report->text);
+        break;
+    case LinkState::Down:
+    case LinkState::Stopped:
+        // The user cannot end the attempt from here: the trading client is
+        // never touched, and only its end ends the program.
+        KillTimer(RESTORED_TIMER_ID);
+        ShowLinkText(report->text);
+        if (!m_shownForOutage) {
+            SupportLog::Write("Dialog shown: the link is down");
+            ShowWindow(SW_SHOW);
+            Invalidate(TRUE);
+        }
+        m_shownForOutage = true;
+        break;
+    }
+    free(report);
+}
+
+void CVPNLoginDlg::ShowLinkText(const char* text) {
+    CWnd* status = GetDlgItem(IDC_STATUS);
+    if (!m_statusShown) {
+        m_windowRect.bottom += LAYOUT_SHIFT;
+        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        MoveButtonsBy(LAYOUT_SHIFT);
+        status->ShowWindow(SW_SHOW);
+        m_statusShown = true;
+    }
+    status->SetWindowText(text);
 }
 
 void CVPNLoginDlg::AppendStatusText(const char* text) {

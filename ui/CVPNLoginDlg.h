@@ -2,6 +2,8 @@
 #include "afxwin.h"
 #include "resource.h"
 
+#include "LoginMessages.h"
+
 // The program's only window: the login dialog, its colours, its reactions to
 // the login worker's notifications and the F8 diagnostic strip.
 class CVPNLoginDlg : public CDialog {
@@ -32,6 +34,9 @@ private:
     void OnLoginFailed(char* text);
     void OnLoginStatus(char* text);
     void OnLoginReady();
+    void OnLoginLink(LinkReport* report);
+    void ShowLinkText(const char* text);
+    afx_msg LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     void OnDiagnosticKey();
     void StopAnimation();
     void DrawNextFrame();
@@ -58,4 +63,8 @@ private:
     // Set from Login until the attempt's final notification: F8 must not
     // start a second dial of the same entry beside a running attempt.
     bool m_attemptRunning;
+    // The worker that watches the link while the client runs (0 before its
+    // first report), and whether an outage brought the dialog back.
+    DWORD m_linkWorker;
+    bool m_shownForOutage;
 };

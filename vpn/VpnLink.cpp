@@ -102,6 +102,47 @@ bool VpnLink::Connect() {
     return ApplyProjection() == 0;
 }
 
+bool VpnLink::IsConnected(DWORD& answer, DWORD& state, DWORD& error) {
+    state = RASCS_Disconnected;
+    error = 0;
+    if (!connection || !rasApi.RasGetConnectStatusA) {
+        answer = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    RasConnStatus288 status;
+    ZeroMemory(&status, sizeof status);
+    status.dwSize = sizeof status;
+    answer = rasApi.RasGetConnectStatusA(connection, &status);
+    if (answer != 0)
+        return false;
+    state = status.rasconnstate;
+    error = status.dwError;
+    return state == RASCS_Connected;
+}
+
+DWORD VpnLink::Reconnect() {
+    HangUp();
+    lastError = "";
+    if (!ProvisionEntry())
+        return kReconnectFailed;
+    DWORD result = Dial();
+    if (result != 0) {
+        // The handle of a failed dial is given back at once, as after the first.
+        CString dialError = lastError;
+        HangUp();
+        if (lastError.IsEmpty())
+            lastError = dialError;
+        return result;
+    }
+    if (ApplyProjection() != 0) {
+        CString projectionError = lastError;
+        HangUp();
+        lastError = projectionError;
+        return kReconnectFailed;
+    }
+    return 0;
+}
+
 bool VpnLink::BindRasApi() {
     char path[MAX_PATH];
     rasLibrary = SystemFilePath(kRasLibrary, path, sizeof path) ? vpnPlatform.LoadLibraryA(path) : nullptr;

@@ -19,6 +19,17 @@ public:
 
     // Call once per object. False: lastError says why.
     bool Connect();
+    // Once connected: one question to RAS about the link. True while it is
+    // connected; otherwise the answer, and the state and error RAS reported
+    // with it, say what happened.
+    bool IsConnected(DWORD& answer, DWORD& state, DWORD& error);
+    // After a loss: hangs up the lost handle, checks the phonebook entry (written
+    // again when it has gone or drifted), dials again and puts the routes back
+    // with the new link's client address. 0 when the link is up again; the RAS
+    // error of a failed dial, or kReconnectFailed for a failure before or after
+    // it; either way nothing is left dialled and lastError says why.
+    DWORD Reconnect();
+    static constexpr DWORD kReconnectFailed = 0xFFFFFFFF;
 
     bool BindRasApi();
     bool ProvisionEntry();

@@ -71,6 +71,17 @@ LRESULT CALLBACK NotificationWindow::Procedure(HWND window, UINT message, WPARAM
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<NotificationWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // The link's reports are kept apart, so that the attempt's own sequence of
+    // notifications reads as it always has.
+    if (self && message == WM_LOGIN_LINK) {
+        if (lParam) {
+            auto* report = reinterpret_cast<LinkReport*>(lParam);
+            self->m_linkReports.push_back({report->state, report->workerThreadId, report->text});
+            std::free(report);
+            ++self->m_textsFreed;
+        }
+        return 0;
+    }
     if (self && message >= WM_LOGIN_HIDE && message <= WM_LOGIN_READY) {
         Notification note = {message, lParam != 0, std::string(), GetTickCount(), SystemTimeNow()};
         if ((message == WM_LOGIN_FAILED || message == WM_LOGIN_STATUS) && lParam) {

@@ -4,6 +4,7 @@
 // environment, and reading back what the client logged.
 #include <windows.h>
 
+#include "LoginMessages.h"
 #include "SystemFolders.h"
 #include "WaitUntil.h"
 
@@ -53,6 +54,12 @@ public:
     void PumpFor(DWORD ms);
 
     const std::vector<Notification>& received() const { return m_received; }
+    struct LinkSeen {
+        LinkState state;
+        DWORD workerThreadId;
+        std::string text;
+    };
+    const std::vector<LinkSeen>& linkReports() const { return m_linkReports; }
     std::vector<UINT> Messages() const;
     int TextsFreed() const { return m_textsFreed; }
 
@@ -62,6 +69,7 @@ private:
 
     HWND m_window;
     std::vector<Notification> m_received;
+    std::vector<LinkSeen> m_linkReports;
     int m_textsFreed;
 };
 
