@@ -28,3 +28,8 @@
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)
 #endif
+
+// The notification-area icon's menu while the trading client runs.
+#define IDM_TRAY_SHOW_STATUS    40001
+#define IDM_TRAY_RECONNECT      40002
+#define IDM_TRAY_OPEN_LOG       40003

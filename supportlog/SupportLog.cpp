@@ -40,13 +40,21 @@ void WriteWhole(const char* text, size_t size) {
     WriteFile(g_file, text, static_cast<DWORD>(size), &written, nullptr);
 }
 
+// The folder's path in `path` (MAX_PATH), with room left for the file's name
+// and the older copy's suffix.
+bool FolderPath(char* path) {
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return false;
+    if (std::strlen(path) + sizeof kFolderName + sizeof kFileName + sizeof kOlderSuffix > MAX_PATH)
+        return false;
+    std::strcat(path, kFolderName);
+    return true;
+}
+
 HANDLE OpenLogFile() {
     char path[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+    if (!FolderPath(path))
         return INVALID_HANDLE_VALUE;
-    if (std::strlen(path) + sizeof kFolderName + sizeof kFileName + sizeof kOlderSuffix > sizeof path)
-        return INVALID_HANDLE_VALUE;
-    std::strcat(path, kFolderName);
     CreateDirectoryA(path, nullptr); // already there, or the file cannot be made
     std::strcat(path, kFileName);
 
@@ -178,6 +186,12 @@ void Close() {
     g_state = State::Closed;
     g_pendingSize = 0;
     LeaveCriticalSection(&g_lock);
+}
+
+bool FilePath(char* path) {
+    if (!FolderPath(path)) return false;
+    std::strcat(path, kFileName);
+    return true;
 }
 
 } // namespace SupportLog

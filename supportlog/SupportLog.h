@@ -27,4 +27,8 @@ void Write(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // At the program's end: closes the file. Later lines are left out.
 void Close();
 
+// The file's full path (MAX_PATH characters), for the user to open it; false
+// when the folder cannot be found.
+bool FilePath(char* path);
+
 } // namespace SupportLog

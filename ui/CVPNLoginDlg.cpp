@@ -21,6 +21,9 @@ const UINT_PTR ANIMATION_TIMER_ID = 6969;
 // the link is restored, so that the user sees that it is.
 const UINT_PTR RESTORED_TIMER_ID = 6970;
 const UINT kRestoredShownMs = 4000;
+// The notification-area icon's mouse messages.
+const UINT WM_TRAY_NOTIFY = WM_APP + 120;
+const char kProductName[] = "Quillmarsh VPN";
 const UINT kAnimationPeriodMs = 150;
 const int kFirstFrame = IDB_PROGRESS_FIRST;
 const int kLastFrame = IDB_PROGRESS_LAST;
@@ -40,6 +43,10 @@ BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_WM_TIMER()
     ON_MESSAGE(WM_POWERBROADCAST, &CVPNLoginDlg::OnPowerBroadcast)
+    ON_MESSAGE(WM_TRAY_NOTIFY, &CVPNLoginDlg::OnTrayNotify)
+    ON_COMMAND(IDM_TRAY_SHOW_STATUS, &CVPNLoginDlg::OnTrayShowStatus)
+    ON_COMMAND(IDM_TRAY_RECONNECT, &CVPNLoginDlg::OnTrayReconnect)
+    ON_COMMAND(IDM_TRAY_OPEN_LOG, &CVPNLoginDlg::OnTrayOpenLog)
     ON_BN_CLICKED(IDOK, &CVPNLoginDlg::OnLoginClicked)
     ON_EN_CHANGE(IDC_USER_ID, &CVPNLoginDlg::OnCredentialsChanged)
     ON_EN_CHANGE(IDC_PASSWORD, &CVPNLoginDlg::OnCredentialsChanged)
@@ -59,7 +66,9 @@ CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
       m_statusShown(false),
       m_attemptRunning(false),
       m_linkWorker(0),
-      m_shownForOutage(false) {}
+      m_shownForOutage(false),
+      m_linkState(LinkState::Connected),
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 CVPNLoginDlg::~CVPNLoginDlg() {
     if (m_worker) {
@@ -217,6 +226,7 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
         return TRUE;
     case WM_LOGIN_FINISHED:
         SupportLog::Write("The attempt has ended: the dialog closes");
+        m_tray.Remove();
         m_attemptRunning = false;
         CDialog::OnOK();
         return TRUE;
@@ -290,9 +300,18 @@ void CVPNLoginDlg::RevealStatusArea(char* text) {
     m_statusShown = true;
 }
 
+LRESULT CVPNLoginDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        m_tray.AddAgain();
+        return 0;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
 void CVPNLoginDlg::OnLoginLink(LinkReport* report) {
     if (!report) return;
     m_linkWorker = report->workerThreadId;
+    ShowLinkInTray(report->state, report->text);
     switch (report->state) {
     case LinkState::Connected:
         if (m_shownForOutage) {
@@ -318,6 +337,74 @@ void CVPNLoginDlg::OnLoginLink(LinkReport* report) {
         break;
     }
     free(report);
+}
+
+void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
+    static const char* const kStateWords[] = {"connected", "reconnecting", "down", "down"};
+    const LinkState before = m_linkState;
+    const bool first = !m_tray.shown();
+    m_linkState = state;
+    m_linkText = text;
+    // The tooltip breaks its lines at \n alone.
+    CString tooltip = CString(kProductName) + ": " + kStateWords[static_cast<int>(state)];
+    tooltip += "\n";
+    for (const char* at = text; *at; ++at)
+        if (*at != '\r') tooltip += CString(at, 1);
+    HICON icon = state == LinkState::Connected      ? m_hIcon
+                 : state == LinkState::Reconnecting ? LoadIcon(NULL, IDI_WARNING)
+                                                    : LoadIcon(NULL, IDI_ERROR);
+    m_tray.Show(GetSafeHwnd(), WM_TRAY_NOTIFY, icon, tooltip);
+    if (first) return;
+    if (before == LinkState::Connected && state != LinkState::Connected)
+        m_tray.Balloon(kProductName, "The VPN link is lost: dialling again");
+    else if (before != LinkState::Connected && state == LinkState::Connected)
+        m_tray.Balloon(kProductName, "The VPN link is back");
+}
+
+LRESULT CVPNLoginDlg::OnTrayNotify(WPARAM, LPARAM mouseMessage) {
+    if (mouseMessage == WM_RBUTTONUP || mouseMessage == WM_CONTEXTMENU) ShowTrayMenu();
+    if (mouseMessage == WM_LBUTTONDBLCLK) OnCommand(IDM_TRAY_SHOW_STATUS, 0);
+    return 0;
+}
+
+void CVPNLoginDlg::ShowTrayMenu() {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuA(menu, MF_STRING, IDM_TRAY_SHOW_STATUS, IsWindowVisible() ? "Hide the status" : "Show the status");
+    AppendMenuA(menu, MF_STRING | (m_linkWorker ? 0 : MF_GRAYED), IDM_TRAY_RECONNECT, "Reconnect now");
+    AppendMenuA(menu, MF_STRING, IDM_TRAY_OPEN_LOG, "Open the support log");
+    POINT at;
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere.
+    ::SetForegroundWindow(GetSafeHwnd());
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
+                                 GetSafeHwnd(), NULL);
+    PostMessage(WM_NULL);
+    DestroyMenu(menu);
+    if (chosen) OnCommand(chosen, 0);
+}
+
+void CVPNLoginDlg::OnTrayShowStatus() {
+    if (IsWindowVisible()) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    if (!m_linkText.IsEmpty()) ShowLinkText(m_linkText);
+    ShowWindow(SW_SHOW);
+    Invalidate(TRUE);
+}
+
+void CVPNLoginDlg::OnTrayReconnect() {
+    SupportLog::Write("Reconnect now chosen in the notification area");
+    if (m_linkWorker)
+        PostThreadMessageA(m_linkWorker, WM_LOGIN_CHECK_LINK, static_cast<WPARAM>(LinkCheckReason::UserAsked), 0);
+}
+
+void CVPNLoginDlg::OnTrayOpenLog() {
+    char path[MAX_PATH];
+    if (!SupportLog::FilePath(path) || !TrayIcon::OpenWithShell(path))
+        SupportLog::Write("The support log could not be opened");
 }
 
 void CVPNLoginDlg::ShowLinkText(const char* text) {

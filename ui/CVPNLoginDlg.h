@@ -3,6 +3,7 @@
 #include "resource.h"
 
 #include "LoginMessages.h"
+#include "TrayIcon.h"
 
 // The program's only window: the login dialog, its colours, its reactions to
 // the login worker's notifications and the F8 diagnostic strip.
@@ -16,6 +17,7 @@ public:
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -36,6 +38,12 @@ private:
     void OnLoginReady();
     void OnLoginLink(LinkReport* report);
     void ShowLinkText(const char* text);
+    void ShowLinkInTray(LinkState state, const char* text);
+    void ShowTrayMenu();
+    afx_msg LRESULT OnTrayNotify(WPARAM, LPARAM mouseMessage);
+    afx_msg void OnTrayShowStatus();
+    afx_msg void OnTrayReconnect();
+    afx_msg void OnTrayOpenLog();
     afx_msg LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     void OnDiagnosticKey();
     void StopAnimation();
@@ -67,4 +75,9 @@ private:
     // first report), and whether an outage brought the dialog back.
     DWORD m_linkWorker;
     bool m_shownForOutage;
+    LinkState m_linkState;
+    CString m_linkText;
+    TrayIcon m_tray;
+    // Sent by Explorer when its notification area starts afresh.
+    UINT m_taskbarCreated;
 };

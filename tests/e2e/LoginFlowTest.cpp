@@ -3,6 +3,7 @@
 #include "ProductTest.h"
 
 #include "Screen.h"
+#include "resource.h"
 
 using driver::Keyboard;
 using driver::ProductSession;
@@ -411,20 +412,33 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
                      {"pa55", "PA55", "Marigold!"});
 }
 
-TEST_F(SupervisedSession, TheSystemsResumeHasTheLinkCheckedAtOnce) {
+TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnce) {
     WriteRasScenario("dial.delay_ms=0\n");
     LogIn();
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
+    // Explorer started again: the icon comes back.
+    ASSERT_TRUE(window.send(RegisterWindowMessageA("TaskbarCreated"), 0, 0));
     ASSERT_TRUE(window.post(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
     ASSERT_TRUE(WaitUntil([&] {
         for (const std::string& line : SupportLogOfThisTest())
             if (line.find("worker The system resumed: the link is checked at once") != std::string::npos) return true;
         return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
     }, kAttemptLimitMs));
+    // The notification area's "Reconnect now" does the same.
+    ASSERT_TRUE(window.post(WM_COMMAND, IDM_TRAY_RECONNECT, 0));
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const std::string& line : SupportLogOfThisTest())
+            if (line.find("worker Reconnect asked for: the link is checked at once") != std::string::npos) return true;
+        return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
+    }, kAttemptLimitMs));
     ExpectClientRunsOn();
     EndTheClient();
-    ExpectSupportLog({"dialog The system resumed: the worker is asked to check the link",
-                      "worker The system resumed: the link is checked at once", "worker Trading client exited"},
+    ExpectSupportLog({"worker The link is watched while the trading client runs", "dialog Notification-area icon ",
+                      "dialog Notification-area icon shown again after Explorer's restart",
+                      "dialog The system resumed: the worker is asked to check the link",
+                      "worker The system resumed: the link is checked at once",
+                      "dialog Reconnect now chosen in the notification area",
+                      "worker Reconnect asked for: the link is checked at once", "worker Trading client exited"},
                      {"pa55", "PA55", "Marigold!"});
 }
 
