@@ -22,7 +22,7 @@ fi
 
 # The benches and what they start; a half-finished test elsewhere in the tree
 # must not keep them from running.
-targets=(--target qm_bench --target qm_attempt_bench --target qm_log_bench --target soak_tests --target QuillmarshVPN
+targets=(--target qm_bench --target qm_attempt_bench --target qm_log_bench --target qm_link_bench --target soak_tests --target QuillmarshVPN
          --target baseline_dialog --target baseline_dialog_cc)
 for standin in rasapi32:rasapi32 route:route client:QuillMarsh; do
   if [ -f "$top/standins/${standin%%:*}/CMakeLists.txt" ]; then targets+=(--target "${standin#*:}"); fi
@@ -59,6 +59,8 @@ echo "bench: $runs login attempts for each teardown case" >&2
 attempts=$(wine "$build/bin/qm_attempt_bench.exe" "$runs" </dev/null | tr -d '\r')
 echo "bench: the support log's costs" >&2
 supportlog=$(wine "$build/bin/qm_log_bench.exe" </dev/null | tr -d '\r')
+echo "bench: a session whose link is dropped $runs times" >&2
+link=$(wine "$build/bin/qm_link_bench.exe" "$runs" </dev/null | tr -d '\r')
 echo "bench: the full leak soak (a few minutes)" >&2
 soak_rc=0
 soak=$(QM_SOAK_FULL=1 wine "$build/bin/soak_tests.exe" </dev/null 2>&1 | tr -d '\r') || soak_rc=$?
@@ -107,10 +109,19 @@ section=$(mktemp)
   echo
   echo "$supportlog"
   echo
+  echo "### The link while the client runs"
+  echo
+  echo "\`qm_link_bench.exe\`: the real program logged in against the stand-ins, idle for half a"
+  echo "minute, then its link dropped again and again (the RAS stand-in's \`drop.serial\`), each"
+  echo "drop timed from the stand-ins' logs on the system clock."
+  echo
+  echo "$link"
+  echo
   echo "### Leak soak, full size"
   echo
   echo "\`QM_SOAK_FULL=1 soak_tests.exe\`: 200 failed and 200 cancelled diagnostic attempts in one"
-  echo "process, and 2,000 ticks of the real program's progress strip; the counts after each round:"
+  echo "process, 2,000 ticks of the real program's progress strip, and 30 drops and restores of its"
+  echo "link in one session; the counts after each round:"
   echo
   echo '```'
   echo "${soak_rounds:-no rounds reported}"

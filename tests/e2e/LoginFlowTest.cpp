@@ -412,6 +412,31 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
                      {"pa55", "PA55", "Marigold!"});
 }
 
+TEST_F(SupervisedSession, ALongOutageBringsTheDialogBackUntilTheLinkIsRestored) {
+    WriteRasScenario("dial.delay_ms=0\n");
+    LogIn();
+    ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
+    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n");
+    // Over 20 s down: the dialog is back with the outage in its status box.
+    ASSERT_TRUE(WaitUntil([&] { return window.visible(); }, kAttemptLimitMs)) << "the dialog did not come back";
+    const std::string shown = Control(kStatus).text();
+    EXPECT_EQ(shown.rfind("VPN link down since ", 0), 0u) << shown;
+    EXPECT_NE(shown.find("\r\nDials tried: "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r\nNext dial in "), std::string::npos) << shown;
+    // The gateway is back and the user asks for a dial: the link is restored
+    // and the dialog goes again.
+    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\n");
+    ASSERT_TRUE(window.post(WM_COMMAND, IDM_TRAY_RECONNECT, 0));
+    ASSERT_TRUE(WaitForRouteRuns(10));
+    ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs)) << "the dialog stayed";
+    ExpectClientRunsOn();
+    EndTheClient();
+    ExpectSupportLog({"worker The link is lost", "worker The link has been down for over 20 s",
+                      "dialog Dialog shown: the link is down", "worker Reconnect asked for",
+                      "worker The link is restored after an outage of ", "dialog Dialog hidden again"},
+                     {"pa55", "PA55", "Marigold!"});
+}
+
 TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnce) {
     WriteRasScenario("dial.delay_ms=0\n");
     LogIn();

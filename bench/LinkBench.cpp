@@ -1,0 +1,138 @@
+// qm_link_bench [DROPS]: one session of QuillmarshVPN.exe against the
+// stand-ins whose link is dropped DROPS times (15 unless told) while the
+// trading client runs, and prints, as Markdown: the time from a drop to the
+// status query that noticed it, the restore's own overhead above the scripted
+// dial and the five route commands, and the program's CPU time per minute of
+// an idle, healthy session (the worker's questions to RAS included).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Keyboard.h"
+#include "ProductSession.h"
+#include "StandinLog.h"
+#include "Summary.h"
+#include "WaitUntil.h"
+
+namespace {
+
+constexpr DWORD kDialDelayMs = 100;
+constexpr DWORD kIdleMs = 30000;
+
+std::string Folder() {
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    return std::string(temp, length > 0 && length < sizeof temp ? length : 0) + "qm-link-bench";
+}
+
+ULONGLONG Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+double Ms(ULONGLONG ticks) { return static_cast<double>(ticks) / 10000.0; }
+ULONGLONG Time(const LogLine& line, const char* key) { return std::strtoull(line.Get(key).c_str(), nullptr, 10); }
+
+double CpuMs(HANDLE process) {
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+    auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return Ms(ticks(kernel) + ticks(user));
+}
+
+std::string Spread(const bench::Summary& s) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%.0f ms (IQR %.0f-%.0f, range %.0f-%.0f)", s.median(), s.Quantile(0.25),
+                  s.Quantile(0.75), s.min(), s.max());
+    return text;
+}
+
+int Fail(const char* why) {
+    std::fprintf(stderr, "qm_link_bench: %s\n", why);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int drops = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 15;
+    const std::string folder = Folder();
+    auto file = [&](const char* name) { return folder + "\\" + name; };
+    auto scenario = [&](const std::string& extra) {
+        std::ofstream(file("ras-scenario.txt"), std::ios::binary)
+            << "dial.delay_ms=" << kDialDelayMs << "\n" << extra;
+    };
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* name : {"ras.log", "route.log", "routes.txt", "client.log"}) DeleteFileA(file(name).c_str());
+    scenario("");
+    const std::string quitName = "qm-link-bench-quit-" + std::to_string(GetCurrentProcessId());
+    HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, quitName.c_str());
+
+    driver::ProductSession product;
+    driver::ProductSession::Options options;
+    options.environment = {{"QM_RAS_SCENARIO", file("ras-scenario.txt")}, {"QM_RAS_LOG", file("ras.log")},
+                           {"QM_ROUTE_LOG", file("route.log")},           {"QM_ROUTE_TABLE", file("routes.txt")},
+                           {"QM_CLIENT_LOG", file("client.log")},         {"QM_CLIENT_QUIT_EVENT", quitName},
+                           {"QM_CLIENT_HIDDEN", "1"}};
+    if (!product.start(options)) return Fail("the program did not start");
+    driver::Window dialog = product.waitForWindow();
+    if (!dialog) return Fail("no login window");
+    driver::Keyboard::postText(dialog.child(1000), "bench");
+    driver::Keyboard::postText(dialog.child(1001), "pw");
+    if (!driver::WaitUntil([&] { return dialog.child(IDOK).enabled(); }, driver::kReactionLimitMs) ||
+        !dialog.child(IDOK).click())
+        return Fail("Login could not be pressed");
+    auto routesAtLeast = [&](size_t count) {
+        return driver::WaitUntil([&] { return ReadLog(file("route.log")).size() >= count; }, driver::kAttemptLimitMs,
+                                 5);
+    };
+    if (!routesAtLeast(5) || !driver::WaitUntil([&] { return !dialog.visible(); }, driver::kAttemptLimitMs))
+        return Fail("the first link did not come up");
+
+    // An idle, healthy session: the dialog hidden, the client running.
+    Sleep(2000);
+    const double cpuBefore = CpuMs(product.process());
+    Sleep(kIdleMs);
+    const double idleCpuPerMinute = (CpuMs(product.process()) - cpuBefore) * 60000.0 / kIdleMs;
+
+    std::vector<double> detection, overhead;
+    for (int drop = 1; drop <= drops; ++drop) {
+        const ULONGLONG dropped = Now();
+        scenario("drop.serial=" + std::to_string(drop) + "\n");
+        if (!routesAtLeast(5u * (drop + 1))) return Fail("a drop was not restored");
+        std::vector<LogLine> seen;
+        for (const LogLine& line : CallsOf(ReadLog(file("ras.log")), "RasGetConnectStatusA"))
+            if (line.Has("dropped")) seen.push_back(line);
+        const std::vector<LogLine> runs = ReadLog(file("route.log"));
+        if (seen.size() != static_cast<size_t>(drop)) return Fail("the drop was not seen once");
+        const ULONGLONG noticed = Time(seen.back(), "time");
+        double inRoutes = 0;
+        for (size_t i = runs.size() - 5; i < runs.size(); ++i) inRoutes += Ms(Time(runs[i], "end") - Time(runs[i], "start"));
+        detection.push_back(Ms(noticed - dropped));
+        overhead.push_back(Ms(Time(runs.back(), "end") - noticed) - kDialDelayMs - inRoutes);
+        Sleep(1500);  // the link healthy for a while before the next drop
+    }
+    SetEvent(quit);
+    product.waitForExit(driver::kAttemptLimitMs);
+    CloseHandle(quit);
+
+    std::printf("One session, its link dropped %d times while the client ran; the RAS stand-in takes %lu ms to "
+                "dial. Medians with the interquartile range and the full range.\n\n",
+                drops, static_cast<unsigned long>(kDialDelayMs));
+    std::printf("| Figure | Value |\n|---|---|\n");
+    std::printf("| A drop to the status query that noticed it (the link is asked every second) | %s |\n",
+                Spread(bench::Summary(detection)).c_str());
+    std::printf("| The restore's own overhead: the query that noticed the drop to the end of the fifth route "
+                "command, less the scripted dial and the route commands' own run time (the lost handle's "
+                "hang-up, the entry's check, the projection, five process starts) | %s |\n",
+                Spread(bench::Summary(overhead)).c_str());
+    std::printf("| The program's CPU time per minute of an idle, healthy session (goal: under 5 ms) | %.1f ms, "
+                "over %lu s |\n",
+                idleCpuPerMinute, static_cast<unsigned long>(kIdleMs / 1000));
+    return 0;
+}
