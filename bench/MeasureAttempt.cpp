@@ -21,7 +21,7 @@ constexpr const char* kProductKey = "Software\\Quillmarsh Holdings\\QuillMarsh P
 constexpr int kUserId = 1000;
 constexpr int kPassword = 1001;
 constexpr DWORD kClientStartLimitMs = 30000;
-constexpr DWORD kHideLimitMs = 15000;
+constexpr DWORD kHideLimitMs = 30000;
 // Long enough after the hide for the program to settle into supervising.
 constexpr DWORD kSupervisingMs = 300;
 constexpr DWORD kEndLimitMs = 20000;
@@ -140,7 +140,7 @@ private:
         if (!driver::Keyboard::postText(window_.child(kUserId), "jsmith") ||
             !driver::Keyboard::postText(window_.child(kPassword), "pa55"))
             return fail("could not type the credentials");
-        return driver::WaitUntil([&] { return window_.child(IDOK).enabled(); }, 5000)
+        return driver::WaitUntil([&] { return window_.child(IDOK).enabled(); }, driver::kReactionLimitMs)
                    ? true
                    : fail("Login was not enabled");
     }
@@ -157,6 +157,7 @@ private:
             return fail("the client did not start");
         if (!driver::WaitUntil([&] { return !window_.visible(); }, kHideLimitMs, 5))
             return fail("the dialog did not hide");
+        hidden_ = SystemTime();
         Sleep(kSupervisingMs);
         sample_.attemptCommitted = driver::CommittedPrivateBytes(session_.process());
         return true;
@@ -205,6 +206,7 @@ private:
         sample_.dialMs = Ms(dial, projection) - delay;
         sample_.routesMs = Ms(projection, lastRouteEnd);
         sample_.clientStartMs = Ms(lastRouteEnd, clientCreated);
+        sample_.hideAfterClientMs = Ms(clientCreated, hidden_);
         sample_.overheadMs = Ms(clicked_, clientCreated) - delay;
 
         sample_.answers = static_cast<int>(answers_.size());
@@ -227,6 +229,7 @@ private:
     HANDLE quit_ = nullptr;
     std::unique_ptr<ResponsivenessProbe> probe_;
     ULONGLONG clicked_ = 0;
+    ULONGLONG hidden_ = 0;
     std::vector<ResponsivenessProbe::Sample> answers_;
 };
 

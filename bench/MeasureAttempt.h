@@ -42,6 +42,9 @@ struct AttemptSample {
     double longestAnswerAfterStartMs = 0;
     int answers = 0;
 
+    // The client's creation to the moment the dialog was seen hidden (the
+    // program waits 3,182 ms; the rest is the message's way and the polling).
+    double hideAfterClientMs = 0;
     // From the client's exit to the program's.
     double teardownMs = 0;
     // Committed private pages of the hidden program while the client runs.
