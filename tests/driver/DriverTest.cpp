@@ -57,10 +57,16 @@ protected:
         ASSERT_TRUE(dialog) << "no window \"" << ProductSession::kLoginCaption << "\"";
     }
 
-    // The control that has the focus, once the dialog thread reports one.
+    // The control that has the focus, once the dialog thread reports one. The
+    // focus comes with the dialog's activation; on a display shared with what
+    // ran before, a dialog may start inactive, and gets it when brought
+    // forward, as a user's click would.
     Window WaitForFocus(int id) {
         Window focus;
-        WaitUntil([&] { return (focus = Keyboard::focus(dialog)) && focus.id() == id; }, kReactionLimitMs);
+        auto focused = [&] { return (focus = Keyboard::focus(dialog)) && focus.id() == id; };
+        if (WaitUntil(focused, kReactionLimitMs / 4)) return focus;
+        if (!Keyboard::focus(dialog)) Keyboard::bringForward(dialog);
+        WaitUntil(focused, kReactionLimitMs);
         return focus;
     }
 
