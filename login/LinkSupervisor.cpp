@@ -159,7 +159,8 @@ void LinkSupervisor::DialAgain() {
 CString LinkSupervisor::OutageText() const {
     CString dials;
     dials.Format("%d", m_dials);
-    CString text = "VPN link down since " + ClockText(m_lossTime) + "\r\nDials tried: " + dials + "\r\n";
+    CString text = "VPN link down since " + ClockText(m_lossTime) + " (client address " + m_addressBeforeLoss +
+                   ")\r\nDials tried: " + dials + "\r\n";
     if (m_phase == Phase::Stopped) return text + "No more dials: " + m_stopReason;
     CString seconds;
     DWORD now = GetTickCount();
