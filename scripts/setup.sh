@@ -16,6 +16,14 @@ esac
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# A bare root (debootstrap's) has no hosts file, and "localhost" then does not
+# resolve, which the probe's tests need; every installed Debian system has
+# these two lines, written by its installer.
+if ! getent hosts localhost >/dev/null 2>&1; then
+  echo "setup: localhost does not resolve here: Debian's two loopback lines go into /etc/hosts" >&2
+  as_root sh -c "cat '$top/tests/rig/loopback-hosts' >> /etc/hosts"
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
