@@ -52,6 +52,16 @@ protected:
 
     bool ClientStarted() const { return !ReadFile(TestFile("client.log")).empty(); }
 
+    // Login once the status is shown; the client starts, ends, and so does the program.
+    void LogInAndWaitForTheEnd() {
+        TypeInto(kUserId, "trader");
+        TypeInto(kPassword, "pw");
+        ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+        ASSERT_TRUE(Control(IDOK).click());
+        EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
+        EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
+    }
+
     ScreenImage CaptureStrip() const {
         const RECT client = window.clientRectOnScreen();
         RECT area = {client.left + kStripX, client.top + kStripY, client.left + kStripX + kStripWidth,
@@ -157,12 +167,7 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     EXPECT_TRUE(Control(kStatus).style() & ES_READONLY);
     SaveScreenshot("diagnostic");
 
-    TypeInto(kUserId, "trader");
-    TypeInto(kPassword, "pw");
-    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
-    ASSERT_TRUE(Control(IDOK).click());
-    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
-    EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
+    ASSERT_NO_FATAL_FAILURE(LogInAndWaitForTheEnd());
     EXPECT_EQ(CountRasCalls("RasDialA"), 1);
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
     const std::string port = std::to_string(server.port());
@@ -326,12 +331,7 @@ TEST_F(Diagnostic, MarkersBesideTheProgramAndInItsCurrentFolderAreNeitherLoadedN
     ASSERT_TRUE(window);
     PressF8();
     ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
-    TypeInto(kUserId, "trader");
-    TypeInto(kPassword, "pw");
-    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
-    ASSERT_TRUE(Control(IDOK).click());
-    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
-    EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
+    ASSERT_NO_FATAL_FAILURE(LogInAndWaitForTheEnd());
 
     EXPECT_EQ(ReadFile(TestFile("marker.log")), "") << "a marker was loaded or run";
     EXPECT_EQ(ReadLines(TestFile("route.log")).size(), 5u) << "the system's route.exe ran";

@@ -320,6 +320,12 @@ protected:
             if (line.rfind(std::string("call=") + call + "\t", 0) == 0) lines.push_back(line);
         return lines;
     }
+    // The stand-in's log line of the status query that first saw the drop.
+    std::string QueryThatSawTheDrop() const {
+        for (const std::string& line : RasLines("RasGetConnectStatusA"))
+            if (line.find("\tdropped=1") != std::string::npos) return line;
+        return std::string();
+    }
     // The trading client is never touched: the same process runs on.
     void ExpectClientRunsOn() const {
         EXPECT_EQ(ClientLogValue("pid"), clientPid);
@@ -336,6 +342,16 @@ protected:
         EXPECT_EQ(CountRasCalls("RasHangUpA"), CountRasCalls("RasDialA"));
     }
 
+    // True once a line holds `piece`; at once when the suite runs with a log
+    // that cannot be written (QM_LOG_TRAP).
+    bool WaitForSupportLogLine(const char* piece) const {
+        return WaitUntil([&] {
+            for (const std::string& line : SupportLogOfThisTest())
+                if (line.find(piece) != std::string::npos) return true;
+            return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
+        }, kAttemptLimitMs);
+    }
+
     std::string clientPid;
 };
 
@@ -348,9 +364,7 @@ TEST_F(SupervisedSession, ADroppedLinkIsDialledAgainAndItsRoutesGoBackWithTheNew
     // Noticed by a status query, hung up, dialled again, then the routes.
     const std::vector<std::string> dials = RasLines("RasDialA");
     ASSERT_EQ(dials.size(), 2u);
-    std::string dropped;
-    for (const std::string& line : RasLines("RasGetConnectStatusA"))
-        if (line.find("\tdropped=1") != std::string::npos) dropped = line;
+    const std::string dropped = QueryThatSawTheDrop();
     ASSERT_FALSE(dropped.empty()) << "no status query saw the drop";
     EXPECT_LT(RunTime(dropped, "time"), RunTime(dials[1], "time"));
     const std::vector<std::string> runs = ReadLines(TestFile("route.log"));
@@ -391,9 +405,7 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
     // The pauses grow: the redials come no sooner than 0, 2, 4 and 8 s after
     // the query that saw the loss (how much later a busy machine makes them is
     // the benchmark's business), and the refused one was the last.
-    std::string dropped;
-    for (const std::string& line : RasLines("RasGetConnectStatusA"))
-        if (line.find("\tdropped=1") != std::string::npos) dropped = line;
+    const std::string dropped = QueryThatSawTheDrop();
     ASSERT_FALSE(dropped.empty());
     const std::vector<std::string> dials = RasLines("RasDialA");
     ASSERT_GE(dials.size(), 5u);
@@ -444,18 +456,10 @@ TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnc
     // Explorer started again: the icon comes back.
     ASSERT_TRUE(window.send(RegisterWindowMessageA("TaskbarCreated"), 0, 0));
     ASSERT_TRUE(window.post(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const std::string& line : SupportLogOfThisTest())
-            if (line.find("worker The system resumed: the link is checked at once") != std::string::npos) return true;
-        return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
-    }, kAttemptLimitMs));
+    ASSERT_TRUE(WaitForSupportLogLine("worker The system resumed: the link is checked at once"));
     // The notification area's "Reconnect now" does the same.
     ASSERT_TRUE(window.post(WM_COMMAND, IDM_TRAY_RECONNECT, 0));
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const std::string& line : SupportLogOfThisTest())
-            if (line.find("worker Reconnect asked for: the link is checked at once") != std::string::npos) return true;
-        return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
-    }, kAttemptLimitMs));
+    ASSERT_TRUE(WaitForSupportLogLine("worker Reconnect asked for: the link is checked at once"));
     ExpectClientRunsOn();
     EndTheClient();
     ExpectSupportLog({"worker The link is watched while the trading client runs", "dialog Notification-area icon ",
