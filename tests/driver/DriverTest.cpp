@@ -168,6 +168,8 @@ TEST_F(BaselineDialog, FocusStartsOnThePasswordAndTabFollowsTheTemplate) {
     EXPECT_EQ(dialog.nextTabItem(status), password);
     EXPECT_EQ(dialog.nextTabItem(password, true), status);
 
+    // Keys go to the active dialog, as the user's would.
+    Keyboard::bringForward(dialog);
     ASSERT_TRUE(Keyboard::postKey(password, VK_TAB));
     EXPECT_EQ(WaitForFocus(1000), user);
 }
