@@ -3,11 +3,17 @@
 
     python3 res/make-images.py [OUTPUT_DIR]
 
-Writes banner.bmp (284x54, 24 bits), progress1.bmp .. progress7.bmp (297x22,
-24 bits) and QuillmarshVPN.ico (32x32 and 16x16, 16 colours) next to this script
-unless another folder is given. Only the standard library is used, and the output
-is the same byte for byte on every run, so the files are kept in the repository
-and the build never needs Python.
+Writes, next to this script unless another folder is given:
+  banner.bmp (284x54) and progress1.bmp .. progress7.bmp (297x22), 24 bits, for
+  100 %;
+  banner-125.bmp .. banner-200.bmp and progress1-125.bmp .. progress7-200.bmp, the
+  same drawings redrawn at 125, 150, 175 and 200 % (each side the 100 % one times
+  the scale, rounded half up), as 8-bit palette BMPs compressed with RLE8 so that
+  the exe stays small;
+  QuillmarshVPN.ico: 32x32 and 16x16, 16 colours.
+Only the standard library is used, and the output is the same byte for byte on
+every run, so the files are kept in the repository and the build never needs
+Python.
 """
 import math
 import os
@@ -164,51 +170,69 @@ def quill_mark(cx, cy, radius, ring_half_width):
     return ring, quill
 
 
-def draw_banner():
-    c = Canvas(284, 54, BACKGROUND)
-    ring, quill = quill_mark(26.5, 25.5, 17.5, 2.6)
+# The display scales drawn besides 100 %, in percent.
+SCALES = (125, 150, 175, 200)
+
+
+def scaled(length, scale):
+    """A length in pixels at a scale, rounded half up as the dialog sizes them."""
+    return int(math.floor(length * scale + 0.5))
+
+
+def draw_banner(scale=1.0):
+    s = scale
+    c = Canvas(scaled(284, s), scaled(54, s), BACKGROUND)
+    ring, quill = quill_mark(26.5 * s, 25.5 * s, 17.5 * s, 2.6 * s)
     for shape in (ring, quill):
-        c.paint(shape, DARK, 0.45, 1.2, 1.2)
+        c.paint(shape, DARK, 0.45, 1.2 * s, 1.2 * s)
     c.paint(ring, LIGHT)
     c.paint(quill, DARK, 1.0)
-    c.paint(Shape().line([(26.5 + 17.5 * 0.32, 25.5 + 17.5 * 0.45), (26.5 + 17.5 * 0.95, 25.5 + 17.5 * 1.05)], 0.45),
+    c.paint(Shape().line([((26.5 + 17.5 * 0.32) * s, (25.5 + 17.5 * 0.45) * s),
+                          ((26.5 + 17.5 * 0.95) * s, (25.5 + 17.5 * 1.05) * s)], 0.45 * s),
             LIGHT, 0.9)
 
-    name, right = lettering("QUILLMARSH", 59, 9, 21, 1.7, 4.1)
-    c.paint(name, DARK, 0.5, 1.2, 1.2)
+    name, right = lettering("QUILLMARSH", 59 * s, 9 * s, 21 * s, 1.7 * s, 4.1 * s)
+    c.paint(name, DARK, 0.5, 1.2 * s, 1.2 * s)
     c.paint(name, LIGHT)
-    c.paint(Shape().line([(59, 38.5), (right, 38.5)], 0.5), DARK, 0.8)
-    holdings, _ = lettering("HOLDINGS", 59, 42.5, 7, 0.75, 4.6)
+    c.paint(Shape().line([(59 * s, 38.5 * s), (right, 38.5 * s)], 0.5 * s), DARK, 0.8)
+    holdings, _ = lettering("HOLDINGS", 59 * s, 42.5 * s, 7 * s, 0.75 * s, 4.6 * s)
     c.paint(holdings, DARK)
-    vpn, vpn_right = lettering("VPN", 0, 42.5, 7, 0.75, 3.0)
+    vpn, vpn_right = lettering("VPN", 0, 42.5 * s, 7 * s, 0.75 * s, 3.0 * s)
     c.paint(vpn, DARK, 1.0, right - vpn_right, 0)
     return c
 
 
-def draw_frame(step):
-    c = Canvas(297, 22, BACKGROUND)
+def draw_frame(step, scale=1.0):
+    s = scale
+    c = Canvas(scaled(297, s), scaled(22, s), BACKGROUND)
+
+    def block(x0, y0, x1, y1, colour):
+        # Each edge is rounded on its own, so blocks that touch at 100 % still
+        # touch, and none overlaps its neighbour, at every scale.
+        c.fill_rect(scaled(x0, s), scaled(y0, s), scaled(x1, s), scaled(y1, s), colour)
+
     # The cable the dots travel along.
     for x in range(40, 262, 4):
-        c.fill_rect(x, 10, x + 2, 12, mix(BACKGROUND, DARK, 0.35))
+        block(x, 10, x + 2, 12, mix(BACKGROUND, DARK, 0.35))
     # The computer: a monitor on a stand.
-    c.fill_rect(8, 1, 34, 17, DARK)
-    c.fill_rect(10, 3, 32, 15, SCREEN)
-    c.fill_rect(11, 4, 19, 5, LIGHT)
-    c.fill_rect(19, 17, 23, 19, DARK)
-    c.fill_rect(14, 19, 28, 21, DARK)
+    block(8, 1, 34, 17, DARK)
+    block(10, 3, 32, 15, SCREEN)
+    block(11, 4, 19, 5, LIGHT)
+    block(19, 17, 23, 19, DARK)
+    block(14, 19, 28, 21, DARK)
     # The server: a tower with drive slots and a lamp.
-    c.fill_rect(266, 0, 288, 22, DARK)
+    block(266, 0, 288, 22, DARK)
     for y in (3, 7, 11):
-        c.fill_rect(269, y, 285, y + 2, mix(DARK, LIGHT, 0.55))
-    c.fill_rect(269, 17, 272, 19, LAMP)
-    c.fill_rect(275, 17, 285, 18, mix(DARK, LIGHT, 0.3))
+        block(269, y, 285, y + 2, mix(DARK, LIGHT, 0.55))
+    block(269, 17, 272, 19, LAMP)
+    block(275, 17, 285, 18, mix(DARK, LIGHT, 0.3))
     # Four dots, one step nearer the server in each frame.
     first, last = 46.0, 233.0
     start = first + (last - first) * step / 6
     dots = Shape()
     for i in range(4):
-        dots.disc(start + 2.5 + i * 8, 11.0, 2.6)
-    c.paint(dots, DARK, 0.5, 0.8, 0.8)
+        dots.disc((start + 2.5 + i * 8) * s, 11.0 * s, 2.6 * s)
+    c.paint(dots, DARK, 0.5, 0.8 * s, 0.8 * s)
     c.paint(dots, LIGHT)
     return c
 
@@ -269,6 +293,110 @@ def bmp_bytes(canvas):
     return header + info + pixels
 
 
+def palette_of(rows, limit=256, exact=16):
+    """At most limit colours for the pixels in rows, the same for the same pixels.
+
+    Every colour when there are few enough. Otherwise the most common ones are kept
+    exactly, the background and the flat fills among them so that edges still
+    blend into the window, and the smoothed edges between them are shared out by a
+    median cut: the box of colours that strays furthest from its mean is split at
+    its median along its widest channel until the palette is full."""
+    counts = {}
+    for row in rows:
+        for p in row:
+            counts[p] = counts.get(p, 0) + 1
+    by_use = sorted(counts, key=lambda p: (-counts[p], p))
+    if len(by_use) <= limit:
+        return by_use
+    kept = by_use[:exact]
+    boxes = [sorted(by_use[exact:])]
+
+    def spread(box):
+        total = sum(counts[p] for p in box)
+        mean = [sum(p[k] * counts[p] for p in box) / total for k in range(3)]
+        return sum(counts[p] * sum((p[k] - mean[k]) ** 2 for k in range(3)) for p in box)
+
+    while len(kept) + len(boxes) < limit:
+        splittable = [b for b in boxes if len(b) > 1]
+        if not splittable:
+            break
+        box = max(splittable, key=lambda b: (spread(b), b[0]))
+        channel = max(range(3), key=lambda k: (max(p[k] for p in box) - min(p[k] for p in box), -k))
+        box.sort(key=lambda p: (p[channel], p))
+        half, seen, cut = sum(counts[p] for p in box) / 2.0, 0, 1
+        for i, p in enumerate(box[:-1]):
+            seen += counts[p]
+            cut = i + 1
+            if seen >= half:
+                break
+        boxes.remove(box)
+        boxes += [box[:cut], box[cut:]]
+    for box in sorted(boxes):
+        total = sum(counts[p] for p in box)
+        kept.append(tuple(int(math.floor(sum(p[k] * counts[p] for p in box) / total + 0.5)) for k in range(3)))
+    return kept
+
+
+def rle8_row(row):
+    """One row of palette indices in RLE8: a repeated index as a count and the
+    index; a stretch of differing ones (three or more) as itself, padded to a
+    word; short stretches as runs of one."""
+    runs = []
+    for value in row:
+        if runs and runs[-1][0] == value and runs[-1][1] < 255:
+            runs[-1][1] += 1
+        else:
+            runs.append([value, 1])
+    out = bytearray()
+    loose = []
+
+    def flush():
+        while loose:
+            if len(loose) < 3:
+                for value in loose:
+                    out.extend((1, value))
+                del loose[:]
+                break
+            take = min(len(loose), 255)
+            if len(loose) - take in (1, 2):
+                take -= 3  # leave enough behind to make a stretch of its own
+            out.extend((0, take))
+            out.extend(loose[:take])
+            if take % 2:
+                out.append(0)
+            del loose[:take]
+
+    for value, count in runs:
+        if count >= 3:
+            flush()
+            out.extend((count, value))
+        else:
+            loose.extend([value] * count)
+    flush()
+    return bytes(out)
+
+
+def rle8_bmp_bytes(canvas):
+    rows = canvas.rgb_rows()
+    palette = palette_of(rows)
+    lookup = {}
+    data = bytearray()
+    for row in reversed(rows):  # bottom-up
+        indices = []
+        for p in row:
+            if p not in lookup:
+                lookup[p] = nearest(palette, p)
+            indices.append(lookup[p])
+        data += rle8_row(indices) + b'\0\0'  # end of line
+    data += b'\0\1'  # end of bitmap
+    colours = b''.join(struct.pack('BBBB', b, g, r, 0) for (r, g, b) in palette)
+    info = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height, 1, 8, 1, len(data), 2835, 2835,
+                       len(palette), 0)
+    offset = 14 + len(info) + len(colours)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset)
+    return header + info + colours + bytes(data)
+
+
 def icon_image_bytes(size, indices, mask):
     xor_row = ((size * 4 + 31) // 32) * 4
     and_row = ((size + 31) // 32) * 4
@@ -303,6 +431,10 @@ def main():
     files = {'banner.bmp': bmp_bytes(draw_banner()), 'QuillmarshVPN.ico': ico_bytes([32, 16])}
     for step in range(7):
         files['progress%d.bmp' % (step + 1)] = bmp_bytes(draw_frame(step))
+    for percent in SCALES:
+        files['banner-%d.bmp' % percent] = rle8_bmp_bytes(draw_banner(percent / 100.0))
+        for step in range(7):
+            files['progress%d-%d.bmp' % (step + 1, percent)] = rle8_bmp_bytes(draw_frame(step, percent / 100.0))
     for name, data in files.items():
         with open(os.path.join(out, name), 'wb') as f:
             f.write(data)

@@ -20,6 +20,19 @@
 #define IDB_PROGRESS_6          137
 #define IDB_PROGRESS_LAST       138
 
+// The banner drawn again for displays at 125, 150, 175 and 200 %.
+#define IDB_BANNER_125          140
+#define IDB_BANNER_150          141
+#define IDB_BANNER_175          142
+#define IDB_BANNER_200          143
+
+// The progress frames at the same scales: seven consecutive frames each, first to
+// last as at 100 %.
+#define IDB_PROGRESS_125_FIRST  150   // 150..156
+#define IDB_PROGRESS_150_FIRST  160   // 160..166
+#define IDB_PROGRESS_175_FIRST  170   // 170..176
+#define IDB_PROGRESS_200_FIRST  180   // 180..186
+
 // Controls of the login dialog. Login and Cancel are the system's IDOK and IDCANCEL.
 #define IDC_USER_ID             1000
 #define IDC_PASSWORD            1001
