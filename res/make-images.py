@@ -10,7 +10,8 @@ Writes, next to this script unless another folder is given:
   same drawings redrawn at 125, 150, 175 and 200 % (each side the 100 % one times
   the scale, rounded half up), as 8-bit palette BMPs compressed with RLE8 so that
   the exe stays small;
-  QuillmarshVPN.ico: 32x32 and 16x16, 16 colours.
+  QuillmarshVPN.ico: 64, 48, 40, 32, 24, 20 and 16 pixels square; 32 and 16 in 16
+  colours with a transparency mask, the others in 32 bits with smooth alpha edges.
 Only the standard library is used, and the output is the same byte for byte on
 every run, so the files are kept in the repository and the build never needs
 Python.
@@ -246,35 +247,55 @@ ICON_PALETTE = [
 ICON_PALETTE = [tuple(int(round(v)) for v in colour) for colour in ICON_PALETTE]
 
 
-def draw_icon(size):
-    """The mark on a rounded tile; returns palette indices and a transparency mask."""
+# Icon sizes from this one up carry the large design, the mark with its dark
+# quill; below it the quill would be a smudge.
+LARGE_ICON = 24
+
+
+def icon_tile(size):
+    """The mark on a rounded tile, and each pixel's distance outside the tile."""
     c = Canvas(size, size, BACKGROUND)
     s = size / 32.0
     tile_radius = 6 * s
-    inside = {}
+    outside = {}
     for y in range(size):
         for x in range(size):
             # Distance outside a rounded square, for the tile's dark rim and its corners.
             qx = max(abs(x + 0.5 - size / 2) - (size / 2 - tile_radius), 0)
             qy = max(abs(y + 0.5 - size / 2) - (size / 2 - tile_radius), 0)
             d = math.hypot(qx, qy) - tile_radius
-            inside[(x, y)] = d <= -0.0
+            outside[(x, y)] = d
             c.blend(x, y, DARK, max(0.0, min(1.0, d + 1.6 * s + 0.5)))
-    if size >= 32:
-        ring, quill = quill_mark(15.0, 14.5, 8.8, 1.9)
+    if size >= LARGE_ICON:
+        ring, quill = quill_mark(15.0 * s, 14.5 * s, 8.8 * s, 1.9 * s)
         c.paint(ring, LIGHT)
         c.paint(quill, DARK)
     else:
         # Too small for the dark quill to read: a plain light Q with a short tail.
-        ring, quill = quill_mark(7.5, 7.3, 4.3, 1.25)
+        s = size / 16.0
+        ring, quill = quill_mark(7.5 * s, 7.3 * s, 4.3 * s, 1.25 * s)
         c.paint(ring, LIGHT)
-        c.paint(Shape().line([(9.0, 9.0), (12.6, 12.6)], 1.3, 0.7), LIGHT)
+        c.paint(Shape().line([(9.0 * s, 9.0 * s), (12.6 * s, 12.6 * s)], 1.3 * s, 0.7 * s), LIGHT)
+    return c, outside
+
+
+def draw_icon(size):
+    """The tile in the 16 icon colours; returns palette indices and a transparency mask."""
+    c, outside = icon_tile(size)
     indices = []
     mask = []
     for y, row in enumerate(c.rgb_rows()):
-        indices.append([nearest(ICON_PALETTE, p) if inside[(x, y)] else 0 for x, p in enumerate(row)])
-        mask.append([0 if inside[(x, y)] else 1 for x in range(size)])
+        inside = [outside[(x, y)] <= -0.0 for x in range(size)]
+        indices.append([nearest(ICON_PALETTE, p) if inside[x] else 0 for x, p in enumerate(row)])
+        mask.append([0 if inside[x] else 1 for x in range(size)])
     return indices, mask
+
+
+def draw_icon_rgba(size):
+    """The tile in full colour, its corners smoothed by alpha; rows of (r, g, b, a)."""
+    c, outside = icon_tile(size)
+    return [[p + (int(math.floor(255 * max(0.0, min(1.0, 0.5 - outside[(x, y)])) + 0.5)),)
+             for x, p in enumerate(row)] for y, row in enumerate(c.rgb_rows())]
 
 
 def nearest(palette, colour):
@@ -416,19 +437,46 @@ def icon_image_bytes(size, indices, mask):
     return info + palette + xor + andm
 
 
+def icon_rgba_bytes(size, pixels):
+    xor = b''
+    for row in reversed(pixels):
+        xor += b''.join(struct.pack('BBBB', b, g, r, a) for (r, g, b, a) in row)
+    # The mask is for readers that know no alpha: where the tile is fully transparent.
+    and_row = ((size + 31) // 32) * 4
+    andm = b''
+    for row in reversed(pixels):
+        bits = 0
+        for p in row:
+            bits = (bits << 1) | (p[3] == 0)
+        width = (size + 7) // 8
+        data = (bits << (width * 8 - size)).to_bytes(width, 'big')
+        andm += data + b'\0' * (and_row - len(data))
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(xor) + len(andm), 0, 0, 0, 0)
+    return info + xor + andm
+
+
 def ico_bytes(sizes):
-    images = [icon_image_bytes(size, *draw_icon(size)) for size in sizes]
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, image in zip(sizes, images):
-        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(image), offset)
+    """An icon with an image of each size: the 16 and 32 in 16 colours, as they
+    have always been, the others in 32 bits."""
+    entries = []
+    for size in sizes:
+        if size in (16, 32):
+            entries.append((size, 16, 4, icon_image_bytes(size, *draw_icon(size))))
+        else:
+            entries.append((size, 0, 32, icon_rgba_bytes(size, draw_icon_rgba(size))))
+    out = struct.pack('<HHH', 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for size, colours, bits, image in entries:
+        out += struct.pack('<BBBBHHII', size, size, colours, 0, 1, bits, len(image), offset)
         offset += len(image)
-    return out + b''.join(images)
+    return out + b''.join(image for _, _, _, image in entries)
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    files = {'banner.bmp': bmp_bytes(draw_banner()), 'QuillmarshVPN.ico': ico_bytes([32, 16])}
+    # The icon lists its images largest first, as it always has.
+    files = {'banner.bmp': bmp_bytes(draw_banner()),
+             'QuillmarshVPN.ico': ico_bytes([64, 48, 40, 32, 24, 20, 16])}
     for step in range(7):
         files['progress%d.bmp' % (step + 1)] = bmp_bytes(draw_frame(step))
     for percent in SCALES:
