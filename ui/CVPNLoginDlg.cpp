@@ -1,7 +1,10 @@
 #include "CVPNLoginDlg.h"
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "DialogTemplateLayout.h"
+#include "DpiScale.h"
 #include "LoginMessages.h"
 #include "LoginWorker.h"
 #include "StartupSettings.h"
@@ -34,6 +37,17 @@ const char kConnectingText[] = "CONNECTING TO NETWORK ...";
 const int kConnectingX = 66;
 const int kConnectingY = 127;
 const char kErrorCaption[] = "VPN Connection Error   ";
+const int kStripWidth = 297;
+const int kStripHeight = 22;
+const int kBannerWidth = 284;
+const int kBannerHeight = 54;
+// The banner's place among the template's controls, which are also the
+// dialog's children in Z order.
+const size_t kBannerIndex = 6;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
@@ -43,6 +57,7 @@ BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_WM_TIMER()
     ON_MESSAGE(WM_POWERBROADCAST, &CVPNLoginDlg::OnPowerBroadcast)
+    ON_MESSAGE(WM_DPICHANGED, &CVPNLoginDlg::OnDpiChanged)
     ON_MESSAGE(WM_TRAY_NOTIFY, &CVPNLoginDlg::OnTrayNotify)
     ON_COMMAND(IDM_TRAY_SHOW_STATUS, &CVPNLoginDlg::OnTrayShowStatus)
     ON_COMMAND(IDM_TRAY_RECONNECT, &CVPNLoginDlg::OnTrayReconnect)
@@ -60,6 +75,9 @@ CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
       m_loginRect(),
       m_cancelRect(),
       m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)),
+      m_dpi(kBaseDpi),
+      m_bigIcon(NULL),
+      m_smallIcon(NULL),
       m_worker(NULL),
       m_configHost(StartupSettings::kConfigHostPreset),
       m_configPort(StartupSettings::kConfigPortPreset),
@@ -79,6 +97,9 @@ CVPNLoginDlg::~CVPNLoginDlg() {
         ReleaseWorker(m_worker);
         m_worker = NULL;
     }
+    // The window, which showed them, is gone by now.
+    if (m_bigIcon) DestroyIcon(m_bigIcon);
+    if (m_smallIcon) DestroyIcon(m_smallIcon);
 }
 
 void CVPNLoginDlg::DoDataExchange(CDataExchange* pDX) {
@@ -93,6 +114,20 @@ BOOL CVPNLoginDlg::OnInitDialog() {
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
+    m_dpi = WindowDpi(GetSafeHwnd());
+    LeaveDpiChangesToTheDialog(GetSafeHwnd());
+    ShowArtForDpi();
+    FitLabelsToText();
+    RECT client;
+    GetClientRect(&client);
+    const int widen = ClientWidthForBanner(client.right) - client.right;
+    if (widen > 0) {
+        // Still centred, as the dialog manager placed it by the template's size.
+        RECT frame;
+        GetWindowRect(&frame);
+        SetWindowPos(NULL, frame.left - widen / 2, frame.top, frame.right - frame.left + widen,
+                     frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     m_backgroundBrush.CreateSolidBrush(kBackgroundColour);
     m_statusBrush.CreateSolidBrush(kStatusColour);
 
@@ -106,8 +141,8 @@ BOOL CVPNLoginDlg::OnInitDialog() {
     GetDlgItem(IDCANCEL)->GetWindowRect(&m_cancelRect);
     ScreenToClient(&m_cancelRect);
     GetWindowRect(&m_windowRect);
-    MoveButtonsBy(-LAYOUT_SHIFT);
-    m_windowRect.bottom -= LAYOUT_SHIFT;
+    MoveButtonsBy(-LayoutShift());
+    m_windowRect.bottom -= LayoutShift();
     SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
                  m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
 
@@ -186,7 +221,7 @@ void CVPNLoginDlg::OnOK() {
     CDC* dc = GetDC();
     dc->SetBkColor(kBackgroundColour);
     dc->SetBkMode(TRANSPARENT);
-    dc->TextOut(kConnectingX, kConnectingY, kConnectingText);
+    dc->TextOut(ScaleToDpi(kConnectingX, m_dpi), ScaleToDpi(kConnectingY, m_dpi), kConnectingText);
     ReleaseDC(dc);
 
     GetDlgItem(IDOK)->EnableWindow(FALSE);
@@ -285,10 +320,10 @@ void CVPNLoginDlg::OnLoginStatus(char* text) {
 
 void CVPNLoginDlg::RevealStatusArea(char* text) {
     if (text) {
-        m_windowRect.bottom += LAYOUT_SHIFT;
+        m_windowRect.bottom += LayoutShift();
         SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
                      m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
-        MoveButtonsBy(LAYOUT_SHIFT);
+        MoveButtonsBy(LayoutShift());
         CWnd* status = GetDlgItem(IDC_STATUS);
         status->ShowWindow(SW_SHOW);
         status->SetWindowText(text);
@@ -350,7 +385,7 @@ void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
     tooltip += "\n";
     for (const char* at = text; *at; ++at)
         if (*at != '\r') tooltip += CString(at, 1);
-    HICON icon = state == LinkState::Connected      ? m_hIcon
+    HICON icon = state == LinkState::Connected      ? (m_smallIcon ? m_smallIcon : m_hIcon)
                  : state == LinkState::Reconnecting ? LoadIcon(NULL, IDI_WARNING)
                                                     : LoadIcon(NULL, IDI_ERROR);
     m_tray.Show(GetSafeHwnd(), WM_TRAY_NOTIFY, icon, tooltip);
@@ -410,10 +445,10 @@ void CVPNLoginDlg::OnTrayOpenLog() {
 void CVPNLoginDlg::ShowLinkText(const char* text) {
     CWnd* status = GetDlgItem(IDC_STATUS);
     if (!m_statusShown) {
-        m_windowRect.bottom += LAYOUT_SHIFT;
+        m_windowRect.bottom += LayoutShift();
         SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
                      SWP_NOMOVE | SWP_NOZORDER);
-        MoveButtonsBy(LAYOUT_SHIFT);
+        MoveButtonsBy(LayoutShift());
         status->ShowWindow(SW_SHOW);
         m_statusShown = true;
     }
@@ -467,17 +502,175 @@ void CVPNLoginDlg::DrawNextFrame() {
         m_frame = kFirstFrame + 1;
         m_frameStep = +1;
     }
+    const SIZE strip = {ScaleToDpi(kStripWidth, m_dpi), ScaleToDpi(kStripHeight, m_dpi)};
     CBitmap frame;
-    frame.LoadBitmap(m_frame);
-    BITMAP size;
+    frame.Attach(LoadArtAtSize(AfxGetResourceHandle(), ArtForDpi(m_dpi).firstFrame + (m_frame - kFirstFrame), strip));
+    BITMAP size = {};
     frame.GetBitmap(&size);
 
     CDC memory;
     memory.CreateCompatibleDC(dc);
     CBitmap* previous = memory.SelectObject(&frame);
-    dc->BitBlt(kStripX, kStripY, size.bmWidth, size.bmHeight, &memory, 0, 0, SRCCOPY);
+    dc->BitBlt(ScaleToDpi(kStripX, m_dpi), ScaleToDpi(kStripY, m_dpi), size.bmWidth, size.bmHeight, &memory, 0, 0,
+               SRCCOPY);
     memory.SelectObject(previous);
     memory.DeleteDC();
     ReleaseDC(dc);
     frame.DeleteObject();
+}
+
+int CVPNLoginDlg::LayoutShift() const { return ScaleToDpi(LAYOUT_SHIFT, m_dpi); }
+
+// The banner shows the art drawn for the dialog's scale at the banner's size
+// scaled; the static control takes the bitmap's size.
+void CVPNLoginDlg::ShowArtForDpi() {
+    HINSTANCE module = AfxGetResourceHandle();
+    HICON big = LoadIconForDpi(module, IDI_LOGIN_ICON, false, m_dpi);
+    HICON small = LoadIconForDpi(module, IDI_LOGIN_ICON, true, m_dpi);
+    if (big) SetIcon(big, TRUE);
+    if (small) SetIcon(small, FALSE);
+    if (m_bigIcon && big) DestroyIcon(m_bigIcon);
+    if (m_smallIcon && small) DestroyIcon(m_smallIcon);
+    if (big) m_bigIcon = big;
+    if (small) m_smallIcon = small;
+    if (m_tray.shown()) ShowLinkInTray(m_linkState, m_linkText);
+
+    // At 100 % the template's own bitmap is the art.
+    if (m_dpi == kBaseDpi && !m_bannerArt.GetSafeHandle()) return;
+    const SIZE banner = {ScaleToDpi(kBannerWidth, m_dpi), ScaleToDpi(kBannerHeight, m_dpi)};
+    HBITMAP art = LoadArtAtSize(module, ArtForDpi(m_dpi).banner, banner);
+    if (!art) return;
+    HWND bannerWindow = BannerWindow();
+    if (!bannerWindow) {
+        DeleteObject(art);
+        return;
+    }
+    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(::SendMessage(bannerWindow, STM_SETIMAGE, IMAGE_BITMAP,
+                                                               reinterpret_cast<LPARAM>(art)));
+    // The control owns neither bitmap: the one it loaded from the template,
+    // or the art set before, is no longer shown and goes.
+    if (replaced && replaced != m_bannerArt.GetSafeHandle()) DeleteObject(replaced);
+    m_bannerArt.DeleteObject();
+    m_bannerArt.Attach(art);
+}
+
+LRESULT CVPNLoginDlg::OnDpiChanged(WPARAM dpi, LPARAM suggestedRect) {
+    const UINT newDpi = LOWORD(dpi);
+    if (newDpi == 0) return 0;
+    SupportLog::Write("The display scale changed from %u to %u dpi", m_dpi, newDpi);
+    LayOutForDpi(newDpi, reinterpret_cast<const RECT*>(suggestedRect));
+    return 0;
+}
+
+// Places the controls from the template in the dialog units of the font at
+// `dpi`, as the dialog manager would have placed them had the dialog started at
+// that scale, and keeps the layout it is in: compact, or with the status area.
+void CVPNLoginDlg::LayOutForDpi(UINT dpi, const RECT* suggested) {
+    DialogTemplateLayout layout;
+    if (!ReadDialogTemplateLayout(AfxGetResourceHandle(), IDD, layout)) return;
+    HFONT current = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    HFONT font = CreateDialogFontForDpi(current, layout.pointSize, dpi);
+    const SIZE base = font ? DialogBaseUnits(font) : SIZE{0, 0};
+    if (!font || base.cx == 0 || base.cy == 0) {
+        if (font) DeleteObject(font);
+        return;
+    }
+    m_dpi = dpi;
+    const int shift = m_statusShown ? 0 : LayoutShift();
+
+    HWND child = ::GetWindow(GetSafeHwnd(), GW_CHILD);
+    for (size_t i = 0; child && i < layout.controls.size(); ++i, child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT place = MapDialogUnitsToPixels(layout.controls[i], base);
+        const int id = ::GetDlgCtrlID(child);
+        if (id == IDOK || id == IDCANCEL) OffsetRect(&place, 0, -shift);
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (i == kBannerIndex) flags |= SWP_NOSIZE;
+        ::SetWindowPos(child, NULL, place.left, place.top, place.right - place.left, place.bottom - place.top, flags);
+        ::SendMessage(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (id == IDOK) m_loginRect = place;
+        if (id == IDCANCEL) m_cancelRect = place;
+    }
+    m_scaledFont.DeleteObject();
+    m_scaledFont.Attach(font);
+    ShowArtForDpi();
+    FitLabelsToText();
+
+    RECT client = MapDialogUnitsToPixels(RECT{0, 0, layout.clientUnits.cx, layout.clientUnits.cy}, base);
+    client.right = ClientWidthForBanner(client.right);
+    client.bottom -= shift;
+    const RECT frame = WindowRectForClient(GetSafeHwnd(), SIZE{client.right, client.bottom}, dpi);
+    RECT now;
+    GetWindowRect(&now);
+    const POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
+    m_windowRect = RECT{at.x, at.y, at.x + frame.right - frame.left, at.y + frame.bottom - frame.top};
+    SetWindowPos(NULL, m_windowRect.left, m_windowRect.top, m_windowRect.right - m_windowRect.left,
+                 m_windowRect.bottom - m_windowRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame may not yet be the one of the new scale; the client area is
+    // what must match the template, so the window takes up any difference.
+    RECT given;
+    GetClientRect(&given);
+    if (given.right != client.right || given.bottom != client.bottom) {
+        m_windowRect.right += client.right - given.right;
+        m_windowRect.bottom += client.bottom - given.bottom;
+        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The strip and the connecting text were drawn for the old scale.
+    Invalidate(TRUE);
+}
+
+// The dialog units grow with the font, whose widths grow in whole pixels and
+// so not quite in proportion with the scale: above 100 % a label can come out
+// narrower than its text. Each is widened to hold it, short of the control to
+// its right. At 100 % the template is the design and stays as it is.
+void CVPNLoginDlg::FitLabelsToText() {
+    if (m_dpi == kBaseDpi) return;
+    for (HWND label = ::GetWindow(GetSafeHwnd(), GW_CHILD); label; label = ::GetWindow(label, GW_HWNDNEXT)) {
+        char className[16] = "";
+        char text[64] = "";
+        const LONG style = ::GetWindowLong(label, GWL_STYLE);
+        if (!::GetClassNameA(label, className, sizeof className) || lstrcmpiA(className, "Static") != 0 ||
+            (style & SS_TYPEMASK) != SS_LEFT || ::GetWindowTextA(label, text, sizeof text) <= 0)
+            continue;
+        RECT place;
+        ::GetWindowRect(label, &place);
+        ScreenToClient(&place);
+        SIZE needed = {};
+        HDC dc = ::GetDC(label);
+        if (!dc) continue;
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessage(label, WM_GETFONT, 0, 0)));
+        const BOOL measured = GetTextExtentPoint32A(dc, text, lstrlenA(text), &needed);
+        SelectObject(dc, previous);
+        ::ReleaseDC(label, dc);
+        if (!measured || needed.cx <= place.right - place.left) continue;
+        int room = needed.cx;
+        for (HWND other = ::GetWindow(GetSafeHwnd(), GW_CHILD); other; other = ::GetWindow(other, GW_HWNDNEXT)) {
+            RECT next;
+            ::GetWindowRect(other, &next);
+            ScreenToClient(&next);
+            if (other != label && next.left >= place.right && next.top < place.bottom && next.bottom > place.top)
+                room = std::min(room, static_cast<int>(next.left - 1 - place.left));
+        }
+        if (room > place.right - place.left)
+            ::SetWindowPos(label, NULL, 0, 0, room, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// The banner keeps the margin on its right that it has on its left: where
+// the template's width, which grows with the font, falls short of the banner
+// art's, which grows with the scale, the client area is widened.
+int CVPNLoginDlg::ClientWidthForBanner(int templateWidth) const {
+    HWND banner = BannerWindow();
+    if (!banner) return templateWidth;
+    RECT place;
+    ::GetWindowRect(banner, &place);
+    ScreenToClient(&place);
+    return std::max(templateWidth, static_cast<int>(place.right + place.left));
+}
+
+// The template's controls are the dialog's children in their order.
+HWND CVPNLoginDlg::BannerWindow() const {
+    HWND banner = ::GetWindow(GetSafeHwnd(), GW_CHILD);
+    for (size_t i = 0; banner && i < kBannerIndex; ++i) banner = ::GetWindow(banner, GW_HWNDNEXT);
+    return banner;
 }

@@ -45,6 +45,13 @@ private:
     afx_msg void OnTrayReconnect();
     afx_msg void OnTrayOpenLog();
     afx_msg LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
+    afx_msg LRESULT OnDpiChanged(WPARAM dpi, LPARAM suggestedRect);
+    void LayOutForDpi(UINT dpi, const RECT* suggested);
+    void ShowArtForDpi();
+    void FitLabelsToText();
+    int ClientWidthForBanner(int templateWidth) const;
+    HWND BannerWindow() const;
+    int LayoutShift() const;
     void OnDiagnosticKey();
     void StopAnimation();
     void DrawNextFrame();
@@ -64,6 +71,14 @@ private:
     RECT m_loginRect;
     RECT m_cancelRect;
     HICON m_hIcon;
+    // The display scale the dialog is laid out for, and what it holds for it:
+    // the icons at the sizes of that scale, the banner's art and the font of
+    // the controls once the window has moved to another scale.
+    UINT m_dpi;
+    HICON m_bigIcon;
+    HICON m_smallIcon;
+    CBitmap m_bannerArt;
+    CGdiObject m_scaledFont;
     CWinThread* m_worker;
     CString m_configHost;
     int m_configPort;

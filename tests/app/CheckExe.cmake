@@ -7,7 +7,8 @@
 #                  Dependency Walker read but this objdump does not print.
 #                  Hardened: relocatable with its relocations, no executable
 #                  data, terminal-server aware, stack guards and checked buffer
-#                  calls linked in, and a manifest naming Windows Vista to 11.
+#                  calls linked in, and a manifest naming Windows Vista to 11
+#                  and declaring per-monitor DPI awareness.
 #   CHECK=version  Its version resource: FileVersion and ProductVersion are
 #                  VERSION, the maker is Quillmarsh Holdings, the product
 #                  Quillmarsh VPN.
@@ -178,5 +179,12 @@ foreach(os e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225
     message(FATAL_ERROR "the manifest does not name the Windows version {${os}}")
   endif()
 endforeach()
+# Aware of each monitor's display scale, with the older systems' forms beside.
+foreach(piece ">true/pm</dpiAware>" ">PerMonitorV2, PerMonitor</dpiAwareness>")
+  string(FIND "${text}" "${piece}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the manifest does not declare \"${piece}\": the system would stretch the window")
+  endif()
+endforeach()
 message(STATUS "${EXE}: ${size} bytes, PE32 i386 GUI, imports ${loaded}, on first use ${delayed}; "
-               "relocatable, no executable data, terminal-server aware, stack guards, supported Windows named")
+               "relocatable, no executable data, terminal-server aware, stack guards, supported Windows named, DPI aware")
