@@ -211,8 +211,18 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     if (!wellFormed)
         return Finish(log, ERROR_INVALID_SIZE);
 
-    // Connecting to the gateway takes its time; the call is synchronous.
-    Sleep(scenario.Number("dial.delay_ms", kDefaultDialDelay));
+    // Connecting to the gateway takes its time; the call is synchronous. A
+    // test that names a release event decides when the time is up instead.
+    const DWORD delay = scenario.Number("dial.delay_ms", kDefaultDialDelay);
+    HANDLE release = nullptr;
+    if (scenario.Has("dial.release_event"))
+        release = OpenEventA(SYNCHRONIZE, FALSE, scenario.Text("dial.release_event", "").c_str());
+    if (release) {
+        WaitForSingleObject(release, delay);
+        CloseHandle(release);
+    } else {
+        Sleep(delay);
+    }
 
     DWORD result = 0;
     DWORD failuresLeft = 0;
