@@ -8,6 +8,7 @@
 #include "MapDialogUnits.h"
 #include "ProductSession.h"
 #include "Screen.h"
+#include "SystemFolders.h"
 #include "WaitUntil.h"
 
 #include <cstdio>
@@ -37,10 +38,6 @@ std::string Describe(const RECT& r) {
     char text[80];
     std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
     return text;
-}
-
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 bool SameRect(const RECT& a, const RECT& b) {

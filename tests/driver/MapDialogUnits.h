@@ -17,4 +17,13 @@ bool MapDialogUnits(const Window& dialog, RECT& rect);
 // the far edges can differ by a pixel from mapping the rectangle's corners.
 bool MapDialogUnits(const Window& dialog, int x, int y, int width, int height, RECT& pixels);
 
+// The same for the dialog as it is laid out at `dpi`, which may not be this
+// process's own scale: the dialog's font at that scale is measured as the dialog
+// manager measures it (the average width of the 52 Latin letters, the height).
+bool MapDialogUnitsAtDpi(const Window& dialog, UINT dpi, int x, int y, int width, int height, RECT& pixels);
+
+// The width in pixels of one line of `text` in the dialog's font at `dpi`; -1
+// when it cannot be measured.
+int TextWidthInDialogFont(UINT dpi, const char* text);
+
 }  // namespace driver

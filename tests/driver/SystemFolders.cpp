@@ -12,3 +12,7 @@ std::string ShellFolder(int csidl) {
 std::string ProgramFilesFolder() { return ShellFolder(CSIDL_PROGRAM_FILES); }
 
 std::string InstalledClientPath() { return ProgramFilesFolder() + "\\QuillMarsh\\QuillMarsh.exe"; }
+
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}

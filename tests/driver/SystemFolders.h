@@ -9,3 +9,5 @@ std::string ShellFolder(int csidl);
 std::string ProgramFilesFolder();
 // Where the trading client is installed on a firm's machine.
 std::string InstalledClientPath();
+// True under Wine, where a few of Windows' own behaviours cannot be checked.
+bool RunningUnderWine();

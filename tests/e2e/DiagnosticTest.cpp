@@ -7,7 +7,9 @@
 
 #include <map>
 
+#include "MapDialogUnits.h"
 #include "Screen.h"
+#include "resource.h"
 
 using driver::Keyboard;
 using driver::ProductSession;
@@ -62,10 +64,13 @@ protected:
         EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
     }
 
-    ScreenImage CaptureStrip() const {
+    // The strip's place at `dpi`, inside the client area.
+    ScreenImage CaptureStrip(UINT dpi = 96) const {
         const RECT client = window.clientRectOnScreen();
-        RECT area = {client.left + kStripX, client.top + kStripY, client.left + kStripX + kStripWidth,
-                     client.top + kStripY + kStripHeight};
+        const int left = client.left + MulDiv(kStripX, dpi, 96), top = client.top + MulDiv(kStripY, dpi, 96);
+        const RECT area = {left, top, left + MulDiv(kStripWidth, dpi, 96), top + MulDiv(kStripHeight, dpi, 96)};
+        RECT inside;
+        if (!IntersectRect(&inside, &area, &client) || !EqualRect(&inside, &area)) return ScreenImage();
         return Screen::capture(area);
     }
 
@@ -92,51 +97,37 @@ protected:
     LoopbackListener server;
 };
 
-// The frames as the program's resources hold them, to tell which one the screen shows.
+// The frames of one display scale as the program's resources hold them, to
+// tell which one the screen shows.
 class Frames {
 public:
-    Frames() {
-        HMODULE exe = LoadLibraryExA(ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(),
-                                     nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        if (!exe) return;
-        for (int id = kFirstFrame; id <= kLastFrame; ++id) {
-            HBITMAP bitmap = static_cast<HBITMAP>(
-                LoadImageA(exe, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-            if (!bitmap) continue;
-            BITMAPINFO info = {};
-            info.bmiHeader.biSize = sizeof info.bmiHeader;
-            info.bmiHeader.biWidth = kStripWidth;
-            info.bmiHeader.biHeight = -kStripHeight;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            std::vector<uint32_t> pixels(kStripWidth * kStripHeight);
-            HDC dc = GetDC(nullptr);
-            GetDIBits(dc, bitmap, 0, kStripHeight, pixels.data(), &info, DIB_RGB_COLORS);
-            ReleaseDC(nullptr, dc);
-            DeleteObject(bitmap);
-            frames_[id] = pixels;
+    explicit Frames(int firstId = kFirstFrame) {
+        for (int i = 0; i <= kLastFrame - kFirstFrame; ++i) {
+            std::vector<uint32_t> pixels;
+            if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[kFirstFrame + i] = pixels;
         }
-        FreeLibrary(exe);
     }
 
     bool complete() const { return frames_.size() == kLastFrame - kFirstFrame + 1; }
 
-    // The frame the picture shows, 0 for none.
+    // The frame the picture shows, by its number at 100 % (132 to 138); 0 for none.
     int identify(const ScreenImage& image) const {
-        if (image.width() != kStripWidth || image.height() != kStripHeight) return 0;
+        if (image.width() != size_.cx || image.height() != size_.cy) return 0;
         for (const auto& [id, pixels] : frames_) {
             bool same = true;
-            for (int y = 0; y < kStripHeight && same; ++y)
-                for (int x = 0; x < kStripWidth && same; ++x)
-                    same = (pixels[y * kStripWidth + x] & 0xFFFFFF) ==
-                           (RGB(GetBValue(image.pixel(x, y)), GetGValue(image.pixel(x, y)),
-                                GetRValue(image.pixel(x, y))));
+            for (int y = 0; y < size_.cy && same; ++y)
+                for (int x = 0; x < size_.cx && same; ++x) {
+                    const COLORREF shown = image.pixel(x, y);
+                    same = pixels[y * size_.cx + x] ==
+                           static_cast<uint32_t>((GetRValue(shown) << 16) | (GetGValue(shown) << 8) | GetBValue(shown));
+                }
             if (same) return id;
         }
         return 0;
     }
 
 private:
+    SIZE size_ = {0, 0};
     std::map<int, std::vector<uint32_t>> frames_;
 };
 
@@ -281,6 +272,41 @@ TEST_F(Diagnostic, StripRunsThroughTheFramesAndIsGoneAfterReady) {
     EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, kReactionLimitMs));
     Sleep(400);
     EXPECT_EQ(frames.identify(CaptureStrip()), 0);
+}
+
+// A move to a monitor of another scale while the strip runs, and again with
+// the status area shown: the strip goes on at its place at the new scale, and
+// the status area grows the window and moves the buttons by its scaled height.
+TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion) {
+    Frames atDouble(IDB_PROGRESS_200_FIRST), atSingle;
+    ASSERT_TRUE(atDouble.complete() && atSingle.complete());
+    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
+    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
+    WriteRasScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release + "\n");
+    StartProduct();
+    PressF8();
+    EXPECT_TRUE(WaitUntil([&] { return atSingle.identify(CaptureStrip()) != 0; }, kReactionLimitMs));
+
+    ASSERT_TRUE(SendDpiChanged(192));
+    EXPECT_TRUE(WaitUntil([&] { return atDouble.identify(CaptureStrip(192)) != 0; }, kReactionLimitMs))
+        << "the strip runs at its place at 200 %";
+    const RECT compact = window.windowRect();
+    const RECT login = Control(IDOK).rectInParent();
+    SetEvent(dialRelease);
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    const RECT grown = window.windowRect();
+    EXPECT_EQ(grown.bottom - grown.top, compact.bottom - compact.top + MulDiv(kLayoutShift, 192, 96));
+    EXPECT_EQ(Control(IDOK).rectInParent().top, login.top + MulDiv(kLayoutShift, 192, 96));
+
+    // Back at 100 % with the status shown: the template's own layout.
+    ASSERT_TRUE(SendDpiChanged(96));
+    RECT status, full;
+    ASSERT_TRUE(driver::MapDialogUnits(window, 6, 89, 190, 39, status));
+    ASSERT_TRUE(driver::MapDialogUnits(window, 0, 0, 203, 147, full));
+    const RECT shown = Control(kStatus).rectInParent();
+    EXPECT_TRUE(EqualRect(&status, &shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+    EXPECT_EQ(window.clientRect().bottom, full.bottom);
+    CloseHandle(dialRelease);
 }
 
 TEST_F(Diagnostic, StripStopsWhenTheRunFails) {

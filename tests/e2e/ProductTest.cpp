@@ -8,6 +8,10 @@
 
 #include "Screen.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace e2e {
 
 namespace {
@@ -20,6 +24,23 @@ void DeleteFolderFiles(const std::string& folder) {
             DeleteFileA((folder + "\\" + found.cFileName).c_str());
     } while (FindNextFileA(search, &found));
     FindClose(search);
+}
+
+// The session's display scale, which every program of it starts with.
+UINT SessionDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+// The program's windows in the screen's own pixels, whatever its scale.
+void SeePhysicalPixels() {
+    using SetThreadContext = HANDLE(WINAPI*)(HANDLE);
+    auto set = reinterpret_cast<SetThreadContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
+    if (set) set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)));
 }
 
 HKEY OpenProductKey() {
@@ -45,6 +66,7 @@ void ProductTest::SetUp() {
     // Every test starts from a profile without the product's key.
     RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
     supportLogStart = ReadFile(SupportLogPath()).size();
+    SeePhysicalPixels();
 }
 
 void ProductTest::TearDown() {
@@ -73,6 +95,9 @@ void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::str
     driver::ProductSession::Options options;
     options.environment = Environment();
     options.environment.insert(options.environment.end(), extra.begin(), extra.end());
+    // A scale is set at sign-in; the rig starts a test named AtNNNdpi in a
+    // session at that scale (tests/rig/wine-run.sh.in).
+    ASSERT_EQ(SessionDpi(), displayDpi) << "the session's display scale";
     ASSERT_TRUE(product.start(options)) << "CreateProcess error " << product.lastError();
     window = product.waitForWindow();
     ASSERT_TRUE(window) << "the login window did not appear";
@@ -82,6 +107,46 @@ bool ProductTest::StartAnotherCopy(driver::ProductSession& session) {
     driver::ProductSession::Options options;
     options.environment = Environment();
     return session.start(options);
+}
+
+bool ProductTest::SendDpiChanged(UINT dpi) const {
+    RECT suggested = window.windowRect();
+    void* remote = VirtualAllocEx(product.process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+    if (!remote) return false;
+    const bool sent = WriteProcessMemory(product.process(), remote, &suggested, sizeof suggested, nullptr) &&
+                      window.send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(product.process(), remote, 0, MEM_RELEASE);
+    return sent;
+}
+
+bool ProductTest::ProgramBitmap(int id, SIZE& size, std::vector<uint32_t>& pixels) {
+    HMODULE exe = LoadLibraryExA(driver::ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+    if (!exe) return false;
+    // Not as a DIB section: the larger art is run-length encoded, which only
+    // the device-dependent form takes, as the program loads it.
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(exe, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+    FreeLibrary(exe);
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) {
+        if (bitmap) DeleteObject(bitmap);
+        return false;
+    }
+    size = SIZE{info.bmWidth, info.bmHeight};
+    BITMAPINFO wanted = {};
+    wanted.bmiHeader.biSize = sizeof wanted.bmiHeader;
+    wanted.bmiHeader.biWidth = size.cx;
+    wanted.bmiHeader.biHeight = -size.cy;
+    wanted.bmiHeader.biPlanes = 1;
+    wanted.bmiHeader.biBitCount = 32;
+    pixels.assign(static_cast<size_t>(size.cx) * size.cy, 0);
+    HDC dc = GetDC(nullptr);
+    const bool read = GetDIBits(dc, bitmap, 0, size.cy, pixels.data(), &wanted, DIB_RGB_COLORS) == size.cy;
+    ReleaseDC(nullptr, dc);
+    DeleteObject(bitmap);
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    return read;
 }
 
 std::string ProductTest::TestFile(const char* name) const { return folder + "\\" + name; }

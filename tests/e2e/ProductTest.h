@@ -29,6 +29,10 @@ constexpr COLORREF kStatusBackground = RGB(160, 198, 172);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 class ProductTest : public ::testing::Test {
+public:
+    // A bitmap of the program's resources as 0x00RRGGBB pixels, top row first.
+    static bool ProgramBitmap(int id, SIZE& size, std::vector<uint32_t>& pixels);
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -65,10 +69,18 @@ protected:
 
     std::vector<std::pair<std::string, std::string>> Environment() const;
 
+    // A figure given at 96 dpi at the display scale the program starts with.
+    int Scaled(int pixelsAt96) const { return MulDiv(pixelsAt96, static_cast<int>(displayDpi), 96); }
+    // Tells the window it now shows on a monitor of `dpi`, with the rectangle the
+    // system would suggest, written into the program's own memory.
+    bool SendDpiChanged(UINT dpi) const;
+
     // When QM_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves the window
     // as it now shows under that folder, for the README.
     void SaveScreenshot(const char* name) const;
 
+    // The display scale of the session the program starts in.
+    UINT displayDpi = 96;
     driver::ProductSession product;
     driver::Window window;
     std::string folder;

@@ -103,10 +103,6 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 std::string RegistryString(HKEY root, const std::string& key, const char* name, REGSAM view = 0) {
     HKEY opened;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return std::string();

@@ -2,6 +2,8 @@
 # make-prefix.sh TEMPLATE [COPY]
 # Makes the template prefix once (boot, Wine's own fonts, the RAS override) and,
 # when COPY is given and missing, a copy of it. Safe to run concurrently.
+# QM_PREFIX_DPI: the copy's display scale (LogPixels), set in its registry before
+# any Wine process starts in it, as a Windows session has it from its sign-in.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
@@ -48,6 +50,15 @@ if [ -n "$copy" ] && [ "$(cat "$copy/.qm-ready" 2>/dev/null)" != "$rig_version" 
       cp -al "$template" "$copy.tmp"
       find "$copy.tmp" -type f \( -name '*.reg' -o -name '*.ini' -o -name .update-timestamp \) \
         -exec sh -c 'for f; do cp -p "$f" "$f.real" && mv -f "$f.real" "$f"; done' sh {} +
+      if [ -n "${QM_PREFIX_DPI:-}" ]; then
+        awk -v value="$(printf '"LogPixels"=dword:%08x' "$QM_PREFIX_DPI")" '
+          { print }
+          section && /^#time=/ { print value; section = 0; next }
+          section { print value; section = 0 }
+          /^\[Control Panel\\\\Desktop\] / { section = 1 }' "$copy.tmp/user.reg" > "$copy.tmp/user.reg.new"
+        grep -q '^"LogPixels"=dword:' "$copy.tmp/user.reg.new" || { echo "make-prefix: no desktop key in user.reg" >&2; exit 1; }
+        mv "$copy.tmp/user.reg.new" "$copy.tmp/user.reg"
+      fi
       mv "$copy.tmp" "$copy"
     fi
   ) 9>"$copy.lock"
