@@ -10,7 +10,8 @@
 # The screenshot of the login window goes to <build>/screenshot.png.
 # QM_BUILD_DIR chooses the build folder; QM_RUN_EXE runs another program of
 # <build>/bin that shows the same window (baseline_dialog.exe, for instance);
-# QM_WINE the Wine configuration (wine32, wow64; see tests/rig/wine-select.sh).
+# QM_WINE the Wine configuration (wine32, wow64; see tests/rig/wine-select.sh);
+# QM_RUN_DPI the display scale in dots per inch (96 is 100 %, 144 is 150 %).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
@@ -69,6 +70,13 @@ echo "run: $exe_name on display $DISPLAY, Wine prefix $prefix"
 
 # A fresh prefix boots first, away from our output: its services outlive the
 # program and would otherwise hold the terminal's pipes.
+wine wineboot.exe </dev/null >/dev/null 2>&1 || true
+# The display scale, as Windows keeps it for the user. Like a sign-in on
+# Windows, the prefix's session starts again to take it.
+dpi="${QM_RUN_DPI:-96}"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wine wineboot.exe --shutdown </dev/null >/dev/null 2>&1 || true
+wineserver -w
 wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 
 # A configuration server for F8 to find: a listener on loopback that accepts

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renews the README's pictures: the end-to-end tests that show the login window
-# and the diagnostic state save them on the way, and ImageMagick makes PNGs.
+# (at each display scale) and the diagnostic state save them on the way, and
+# ImageMagick makes PNGs.
 # Take them under QM_WINE=wow64, as on the firm's 64-bit Windows.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +13,8 @@ rm -rf "$shots"; mkdir -p "$shots"
 QM_SCREENSHOT_DIR="$shots" QM_TARGETS="e2e_window_tests e2e_diagnostic_tests" \
   "$top/scripts/test.sh" -R 'PaintsTheFirmsColours|F8ShowsTunnelAndProbe' >/dev/null
 mkdir -p "$top/docs/images"
-for name in login diagnostic; do
+# The login window at 100 % and, from the same test at 144 dpi, at 150 %.
+for name in login login-150 diagnostic; do
   convert "$shots/$name.bmp" "$top/docs/images/$name.png"
   echo "docs/images/$name.png"
 done
