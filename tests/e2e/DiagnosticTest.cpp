@@ -22,12 +22,6 @@ namespace e2e {
 namespace {
 
 constexpr int kLayoutShift = 67;
-constexpr int kFirstFrame = 132;
-constexpr int kLastFrame = 138;
-constexpr int kStripX = 4;
-constexpr int kStripY = 124;
-constexpr int kStripWidth = 297;
-constexpr int kStripHeight = 22;
 
 class Diagnostic : public ProductTest {
 protected:
@@ -64,15 +58,6 @@ protected:
         EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
     }
 
-    // The strip's place at `dpi`, inside the client area.
-    ScreenImage CaptureStrip(UINT dpi = 96) const {
-        const RECT client = window.clientRectOnScreen();
-        const int left = client.left + MulDiv(kStripX, dpi, 96), top = client.top + MulDiv(kStripY, dpi, 96);
-        const RECT area = {left, top, left + MulDiv(kStripWidth, dpi, 96), top + MulDiv(kStripHeight, dpi, 96)};
-        RECT inside;
-        if (!IntersectRect(&inside, &area, &client) || !EqualRect(&inside, &area)) return ScreenImage();
-        return Screen::capture(area);
-    }
 
     // Wine's own libraries win over files beside a program unless its
     // per-program overrides say otherwise; these make it search as Windows
@@ -95,40 +80,6 @@ protected:
 
     static constexpr const char* kProgramOverrides = "Software\\Wine\\AppDefaults\\QuillmarshVPN.exe\\DllOverrides";
     LoopbackListener server;
-};
-
-// The frames of one display scale as the program's resources hold them, to
-// tell which one the screen shows.
-class Frames {
-public:
-    explicit Frames(int firstId = kFirstFrame) {
-        for (int i = 0; i <= kLastFrame - kFirstFrame; ++i) {
-            std::vector<uint32_t> pixels;
-            if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[kFirstFrame + i] = pixels;
-        }
-    }
-
-    bool complete() const { return frames_.size() == kLastFrame - kFirstFrame + 1; }
-
-    // The frame the picture shows, by its number at 100 % (132 to 138); 0 for none.
-    int identify(const ScreenImage& image) const {
-        if (image.width() != size_.cx || image.height() != size_.cy) return 0;
-        for (const auto& [id, pixels] : frames_) {
-            bool same = true;
-            for (int y = 0; y < size_.cy && same; ++y)
-                for (int x = 0; x < size_.cx && same; ++x) {
-                    const COLORREF shown = image.pixel(x, y);
-                    same = pixels[y * size_.cx + x] ==
-                           static_cast<uint32_t>((GetRValue(shown) << 16) | (GetGValue(shown) << 8) | GetBValue(shown));
-                }
-            if (same) return id;
-        }
-        return 0;
-    }
-
-private:
-    SIZE size_ = {0, 0};
-    std::map<int, std::vector<uint32_t>> frames_;
 };
 
 TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {

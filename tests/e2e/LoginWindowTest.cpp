@@ -142,13 +142,22 @@ protected:
     }
 };
 
-// The banner's art for each scale of the suite: 100, 125, 150 and 200 %.
+// The art for each scale of the suite: 100, 125, 150 and 200 %.
 int BannerArtFor(UINT dpi) {
     switch (dpi) {
     case 120: return IDB_BANNER_125;
     case 144: return IDB_BANNER_150;
     case 192: return IDB_BANNER_200;
     default: return IDB_BANNER;
+    }
+}
+
+int FirstFrameFor(UINT dpi) {
+    switch (dpi) {
+    case 120: return IDB_PROGRESS_125_FIRST;
+    case 144: return IDB_PROGRESS_150_FIRST;
+    case 192: return IDB_PROGRESS_200_FIRST;
+    default: return IDB_PROGRESS_FIRST;
     }
 }
 
@@ -271,6 +280,16 @@ TEST_P(LoginWindowAtEachScale, PaintsTheFirmsColoursWithoutBlackBehindTheLabels)
     EXPECT_EQ(ClientPixel(banner.left + 1, banner.top + 1), kBackground);
     ExpectBannerArt(displayDpi, BannerArtFor(displayDpi));
     SaveScreenshot(displayDpi == 96 ? "login" : ("login-" + std::to_string(displayDpi * 100 / 96)).c_str());
+}
+
+// A tick of the animation's timer, as F8 starts it, draws the frame drawn for
+// the scale at the strip's scaled place, inside the client area.
+TEST_P(LoginWindowAtEachScale, DrawsTheStripAtItsScaledPlaceInsideTheWindow) {
+    Frames frames(FirstFrameFor(displayDpi));
+    ASSERT_TRUE(frames.complete());
+    const UINT_PTR kAnimationTimer = 6969;
+    ASSERT_TRUE(window.send(WM_TIMER, kAnimationTimer, 0));
+    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip(displayDpi)) != 0; }, kReactionLimitMs));
 }
 
 // A move to a monitor of another scale lays the dialog out as a start there

@@ -120,6 +120,37 @@ bool ProductTest::SendDpiChanged(UINT dpi) const {
     return sent;
 }
 
+driver::ScreenImage ProductTest::CaptureStrip(UINT dpi) const {
+    const RECT client = window.clientRectOnScreen();
+    const int left = client.left + MulDiv(kStripX, dpi, 96), top = client.top + MulDiv(kStripY, dpi, 96);
+    const RECT area = {left, top, left + MulDiv(kStripWidth, dpi, 96), top + MulDiv(kStripHeight, dpi, 96)};
+    RECT inside;
+    if (!IntersectRect(&inside, &area, &client) || !EqualRect(&inside, &area)) return driver::ScreenImage();
+    return driver::Screen::capture(area);
+}
+
+Frames::Frames(int firstId) {
+    for (int i = 0; i <= kLastFrame - kFirstFrame; ++i) {
+        std::vector<uint32_t> pixels;
+        if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[kFirstFrame + i] = pixels;
+    }
+}
+
+int Frames::identify(const driver::ScreenImage& image) const {
+    if (image.width() != size_.cx || image.height() != size_.cy) return 0;
+    for (const auto& [id, pixels] : frames_) {
+        bool same = true;
+        for (int y = 0; y < size_.cy && same; ++y)
+            for (int x = 0; x < size_.cx && same; ++x) {
+                const COLORREF shown = image.pixel(x, y);
+                same = pixels[y * size_.cx + x] ==
+                       static_cast<uint32_t>((GetRValue(shown) << 16) | (GetGValue(shown) << 8) | GetBValue(shown));
+            }
+        if (same) return id;
+    }
+    return 0;
+}
+
 bool ProductTest::ProgramBitmap(int id, SIZE& size, std::vector<uint32_t>& pixels) {
     HMODULE exe = LoadLibraryExA(driver::ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE);

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Keyboard.h"
 #include "ProductSession.h"
+#include "ScreenImage.h"
 #include "SystemFolders.h"
 #include "WaitUntil.h"
 #include "Window.h"
@@ -27,6 +29,14 @@ constexpr int kStatus = 1003;
 constexpr COLORREF kBackground = RGB(107, 132, 115);
 constexpr COLORREF kStatusBackground = RGB(160, 198, 172);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// The progress strip's place and frames at 100 %.
+constexpr int kFirstFrame = 132;
+constexpr int kLastFrame = 138;
+constexpr int kStripX = 4;
+constexpr int kStripY = 124;
+constexpr int kStripWidth = 297;
+constexpr int kStripHeight = 22;
 
 class ProductTest : public ::testing::Test {
 public:
@@ -69,6 +79,10 @@ protected:
 
     std::vector<std::pair<std::string, std::string>> Environment() const;
 
+    // The strip's place at `dpi` as the screen shows it; empty unless it lies
+    // wholly inside the client area.
+    driver::ScreenImage CaptureStrip(UINT dpi = 96) const;
+
     // A figure given at 96 dpi at the display scale the program starts with.
     int Scaled(int pixelsAt96) const { return MulDiv(pixelsAt96, static_cast<int>(displayDpi), 96); }
     // Tells the window it now shows on a monitor of `dpi`, with the rectangle the
@@ -87,6 +101,20 @@ protected:
     std::string clientQuitName;
     HANDLE clientQuit = nullptr;
     size_t supportLogStart = 0;
+};
+
+// The seven frames of one display scale as the program's resources hold them,
+// to tell which one the screen shows.
+class Frames {
+public:
+    explicit Frames(int firstId = kFirstFrame);
+    bool complete() const { return frames_.size() == kLastFrame - kFirstFrame + 1; }
+    // The frame the picture shows, by its number at 100 % (132 to 138); 0 for none.
+    int identify(const driver::ScreenImage& image) const;
+
+private:
+    SIZE size_ = {0, 0};
+    std::map<int, std::vector<uint32_t>> frames_;
 };
 
 }  // namespace e2e
