@@ -283,13 +283,18 @@ TEST_P(LoginWindowAtEachScale, PaintsTheFirmsColoursWithoutBlackBehindTheLabels)
 }
 
 // A tick of the animation's timer, as F8 starts it, draws the frame drawn for
-// the scale at the strip's scaled place, inside the client area.
+// the scale at the strip's scaled place, inside the client area. The strip is
+// drawn between paints, so a paint of the dialog after a tick wipes it until
+// the next one: the test ticks again on every look, as the timer would.
 TEST_P(LoginWindowAtEachScale, DrawsTheStripAtItsScaledPlaceInsideTheWindow) {
     Frames frames(FirstFrameFor(displayDpi));
     ASSERT_TRUE(frames.complete());
     const UINT_PTR kAnimationTimer = 6969;
-    ASSERT_TRUE(window.send(WM_TIMER, kAnimationTimer, 0));
-    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip(displayDpi)) != 0; }, kReactionLimitMs));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return window.send(WM_TIMER, kAnimationTimer, 0) && frames.identify(CaptureStrip(displayDpi)) != 0;
+        },
+        kReactionLimitMs));
 }
 
 // A move to a monitor of another scale lays the dialog out as a start there
