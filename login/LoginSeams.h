@@ -4,7 +4,7 @@
 // released. Each defaults to the real call; only tests change them.
 #include "LoginRequest.h"
 
-#include <AfxBeginThread.h>
+#include <CWinThread.h>
 #include <windows.h>
 
 #include <cstddef>
