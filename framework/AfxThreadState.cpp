@@ -1,7 +1,6 @@
 #include "AfxThreadState.h"
 
-#include "CDC.h"
-#include "CGdiObject.h"
+#include "AfxGdi.h"
 #include "CWnd.h"
 
 namespace {

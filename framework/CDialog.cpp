@@ -1,7 +1,45 @@
 #include "CDialog.h"
 
-#include "AfxGlobals.h"
+#include <cstring>
+
 #include "AfxThreadState.h"
+#include "CWinApp.h"
+
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE) {}
+
+HWND CDataExchange::PrepareCtrl(int nIDC) {
+    HWND hControl = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->m_hWnd, nIDC) : nullptr;
+    if (!hControl) Fail();
+    return hControl;
+}
+
+void CDataExchange::Fail() { m_bFailed = TRUE; }
+
+void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (rControl.m_hWnd) return;
+    HWND hControl = pDX->PrepareCtrl(nIDC);
+    if (hControl && !rControl.SubclassWindow(hControl)) pDX->Fail();
+}
+
+void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
+    HWND hControl = pDX->PrepareCtrl(nIDC);
+    if (!hControl) return;
+    if (pDX->m_bSaveAndValidate) {
+        int length = GetWindowTextLengthA(hControl);
+        char* buffer = value.GetBufferSetLength(length);
+        int copied = GetWindowTextA(hControl, buffer, length + 1);
+        value.ReleaseBuffer(copied > 0 ? copied : 0);
+        return;
+    }
+    // Rewriting an unchanged control would send a change notification and
+    // move its caret for nothing.
+    CString current;
+    int length = GetWindowTextLengthA(hControl);
+    int copied = GetWindowTextA(hControl, current.GetBufferSetLength(length), length + 1);
+    current.ReleaseBuffer(copied > 0 ? copied : 0);
+    if (current != value) SetWindowTextA(hControl, value);
+}
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     // Through the virtuals, so that a derived OnOK or OnCancel is reached

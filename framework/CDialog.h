@@ -1,9 +1,33 @@
 #pragma once
+// Dialogs and the data exchange between their controls and members.
+#include "CWnd.h"
+
+// The context of one data exchange between a dialog's controls and members.
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
+
+    BOOL m_bSaveAndValidate; // TRUE: controls to members; FALSE: members to controls
+    CWnd* m_pDlgWnd;
+    BOOL m_bFailed;          // set by Fail(); UpdateData then returns FALSE
+
+    // The control's window, or null (and the exchange fails) when the dialog has none.
+    HWND PrepareCtrl(int nIDC);
+    void Fail();
+};
+
+// Binds rControl to the dialog's control nIDC the first time it runs; later
+// exchanges leave the binding alone.
+void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+
+// Saving: value = the control's text. Loading: the control's text = value,
+// written only when it differs, so an unchanged control sends no change
+// notification.
+void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+
 // A modal dialog built from a dialog template resource by the system's
 // dialog manager and run by the framework's own modal loop, so that every
 // message of the thread passes PreTranslateMessage first.
-#include "CWnd.h"
-
 class CDialog : public CWnd {
 public:
     // pParentWnd null: the application's main window, if any, owns the dialog.

@@ -3,8 +3,55 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "AfxGlobals.h"
-#include "AfxProcessState.h"
+#include "AfxThreadState.h"
+
+// Process-wide framework state (internal): the application object and the
+// module handles that AfxWinInit records.
+
+class CWinApp;
+
+struct AfxProcessState {
+    CWinApp* app;
+    HINSTANCE instance;
+    HINSTANCE resource;
+};
+
+AfxProcessState& AfxGetProcessState();
+
+AfxProcessState& AfxGetProcessState() {
+    // Zero-initialised before any constructor runs, so the application's
+    // static constructor can register itself whatever the order of files.
+    static AfxProcessState state;
+    return state;
+}
+
+CWinApp* AFXAPI AfxGetApp() { return AfxGetProcessState().app; }
+
+CWinThread* AFXAPI AfxGetThread() {
+    AfxThreadState* state = AfxPeekThreadState();
+    return state ? state->currentThread : nullptr;
+}
+
+CWnd* AFXAPI AfxGetMainWnd() {
+    CWinThread* thread = AfxGetThread();
+    return thread ? thread->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AFXAPI AfxGetInstanceHandle() {
+    HINSTANCE instance = AfxGetProcessState().instance;
+    return instance ? instance : GetModuleHandleA(nullptr);
+}
+
+HINSTANCE AFXAPI AfxGetResourceHandle() {
+    HINSTANCE resource = AfxGetProcessState().resource;
+    return resource ? resource : AfxGetInstanceHandle();
+}
+
+void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource) {
+    AfxGetProcessState().resource = hInstResource;
+}
+
+void AFXAPI AfxEnableControlContainer(COccManager*) {}
 
 namespace {
 char* CopyText(const char* text) {
@@ -77,3 +124,29 @@ void CWinApp::SetRegistryKey(const char* lpszRegistryKey) {
 }
 
 void CWinApp::OnHelp() {}
+
+BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
+    AfxProcessState& process = AfxGetProcessState();
+    process.instance = hInstance;
+    process.resource = hInstance;
+    if (CWinApp* app = process.app) {
+        app->m_hInstance = hInstance;
+        app->m_hPrevInstance = hPrevInstance;
+        app->m_lpCmdLine = lpCmdLine;
+        app->m_nCmdShow = nCmdShow;
+        app->m_nThreadID = GetCurrentThreadId();
+        app->m_hThread = GetCurrentThread();
+        AfxGetThreadState().currentThread = app;
+    }
+    return TRUE;
+}
+
+int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
+    CWinApp* app = AfxGetApp();
+    if (!AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow) || !app) return -1;
+    if (!app->InitInstance()) {
+        if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+        return app->ExitInstance();
+    }
+    return app->Run();
+}

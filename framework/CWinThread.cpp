@@ -1,10 +1,10 @@
 #include "CWinThread.h"
 
+#include <new>
 #include <process.h>
 
-#include "AfxGlobals.h"
 #include "AfxThreadState.h"
-#include "CWnd.h"
+#include "CWinApp.h"
 
 CWinThread::CWinThread() : CWinThread(nullptr, nullptr) {}
 
@@ -88,4 +88,18 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pThread) {
     state.ReleaseTemporaries();
     thread->Delete();
     return exitCode;
+}
+
+CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
+                                  UINT nStackSize, DWORD dwCreateFlags,
+                                  LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+    CWinThread* thread = new (std::nothrow) CWinThread(pfnThreadProc, pParam);
+    if (!thread) return nullptr;
+    if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
+        delete thread;
+        return nullptr;
+    }
+    thread->SetThreadPriority(nPriority);
+    if (!(dwCreateFlags & CREATE_SUSPENDED)) thread->ResumeThread();
+    return thread;
 }

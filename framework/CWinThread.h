@@ -1,10 +1,12 @@
 #pragma once
+// Threads run by the framework, and the starting of worker threads.
+#include "CWnd.h"
+
 // A thread run by the framework. A worker thread (AfxBeginThread) runs its
 // procedure; otherwise InitInstance, Run and ExitInstance run in turn. When
 // the thread's work returns and m_bAutoDelete is set, the object deletes
 // itself, closing m_hThread: a holder that needs the handle longer
 // duplicates it first.
-#include "CCmdTarget.h"
 
 class CWnd;
 
@@ -50,3 +52,13 @@ protected:
 private:
     static unsigned __stdcall ThreadEntry(void* pThread);
 };
+
+// Starts a worker thread on pfnThreadProc(pParam). The thread is created
+// suspended, given nPriority and then resumed unless dwCreateFlags asks for
+// CREATE_SUSPENDED; m_hThread and m_nThreadID are valid on return. The
+// procedure's result is the thread's exit code. Null when the thread cannot
+// be created; nothing is left behind then.
+CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
+                                  int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
+                                  DWORD dwCreateFlags = 0,
+                                  LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

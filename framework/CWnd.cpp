@@ -1,9 +1,33 @@
 #include "CWnd.h"
 
-#include "AfxGlobals.h"
+#include "AfxGdi.h"
 #include "AfxThreadState.h"
-#include "CDC.h"
-#include "CDataExchange.h"
+#include "CDialog.h"
+#include "CWinApp.h"
+
+CObject::~CObject() = default;
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+            if (e->nMessage == WM_COMMAND && e->nCode == static_cast<UINT>(nCode) &&
+                nID >= e->nID && nID <= e->nLastID) {
+                e->pfn(this, WM_COMMAND, MAKEWPARAM(nID, nCode), 0);
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
 
 namespace {
 // The object behind a subclassed window, found by AfxWndProc whichever
@@ -327,4 +351,19 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_NCDESTROY) wnd->OnNcDestroyed();
     state.lastSentMsg = saved;
     return result;
+}
+
+void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll) {
+    SendMessage(EM_SETSEL, static_cast<WPARAM>(nStartChar), nEndChar);
+    if (!bNoScroll) SendMessage(EM_SCROLLCARET);
+}
+
+void CEdit::ReplaceSel(const char* lpszNewText, BOOL bCanUndo) {
+    SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(lpszNewText));
+}
+
+void CEdit::LimitText(int nChars) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars)); }
+
+BOOL CEdit::SetReadOnly(BOOL bReadOnly) {
+    return static_cast<BOOL>(SendMessage(EM_SETREADONLY, bReadOnly));
 }

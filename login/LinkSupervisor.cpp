@@ -1,6 +1,6 @@
 #include "LinkSupervisor.h"
 
-#include "LoginSeams.h"
+#include "LoginWorker.h"
 
 #include <SupportLog.h>
 

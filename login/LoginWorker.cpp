@@ -1,14 +1,44 @@
 #include "LoginWorker.h"
 
-#include "LoginMessages.h"
-#include "LoginSeams.h"
 #include "RunTradingClient.h"
 
 #include <ProbeTcpPort.h>
 #include <SupportLog.h>
 #include <VpnLink.h>
 
+#include <shlobj.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+namespace {
+LoginRequest* NewRequest() { return new (std::nothrow) LoginRequest; }
+void DeleteRequest(LoginRequest* request) { delete request; }
+} // namespace
+
+LoginSeams g_loginSeams = {
+    CreateEventA,
+    AfxBeginThread,
+    NewRequest,
+    DeleteRequest,
+    std::malloc,
+    std::free,
+    SHGetFolderPathA,
+    CreateWaitableTimerA,
+    SetWaitableTimer,
+};
+
+LoginRequest::LoginRequest()
+    : dialogWindow(nullptr), diagnosticMode(false), readyEvent(nullptr), configServerPort(0) {}
+
+// A request is the last place the user's password sits on the worker's side.
+LoginRequest::~LoginRequest() { WipeText(password); }
+
+void WipeText(CString& text) {
+    if (!text.IsEmpty()) SecureZeroMemory(text.GetBuffer(), text.GetLength());
+    text.Empty();
+}
 
 namespace {
 
@@ -106,3 +136,121 @@ UINT AFX_CDECL LoginWorker(LPVOID parameter) {
     g_loginSeams.deleteRequest(request);
     return attemptFailed ? 1 : 0;
 }
+
+namespace {
+
+void Discard(LoginRequest* request, HANDLE readyEvent) {
+    g_loginSeams.deleteRequest(request);
+    CloseHandle(readyEvent);
+}
+
+} // namespace
+
+CWinThread* LaunchLoginWorker(LoginRequest* request, HANDLE readyEvent) {
+    // The framework's record of the worker deletes itself, with its handle, the
+    // moment the worker ends, which may be before the caller is done with it. The
+    // caller gets a record of its own instead: same thread, its own handle.
+    CWinThread* holder = new (std::nothrow) CWinThread;
+    if (!holder) {
+        Discard(request, readyEvent);
+        return nullptr;
+    }
+    holder->m_bAutoDelete = FALSE;
+
+    // Suspended until the identifier and handle are copied: once it runs, the
+    // worker may end and take its record with it at any moment.
+    CWinThread* thread = g_loginSeams.beginThread(LoginWorker, request, THREAD_PRIORITY_NORMAL, 0,
+                                                  CREATE_SUSPENDED, nullptr);
+    if (!thread) {
+        delete holder;
+        Discard(request, readyEvent);
+        return nullptr;
+    }
+    holder->m_nThreadID = thread->m_nThreadID;
+    HANDLE process = GetCurrentProcess();
+    if (!DuplicateHandle(process, thread->m_hThread, process, &holder->m_hThread, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        // Without a handle nobody could wait for this worker's hang-up. It has not
+        // run a single instruction yet, so it can still be dropped whole.
+        TerminateThread(thread->m_hThread, 1);
+        WaitForSingleObject(thread->m_hThread, INFINITE);
+        delete thread;
+        holder->m_hThread = nullptr;
+        delete holder;
+        Discard(request, readyEvent);
+        return nullptr;
+    }
+    thread->ResumeThread();
+
+    WaitForSingleObject(readyEvent, INFINITE);
+    AttachThreadInput(holder->m_nThreadID, GetCurrentThreadId(), TRUE);
+    CloseHandle(readyEvent);
+    return holder;
+}
+
+bool StartLoginWorker(CString userName, CString password, CWnd* dialog) {
+    HANDLE readyEvent = g_loginSeams.createEvent(nullptr, TRUE, FALSE, nullptr);
+    if (!readyEvent) return false;
+    LoginRequest* request = g_loginSeams.newRequest();
+    if (!request) {
+        CloseHandle(readyEvent);
+        return false;
+    }
+    request->userName = userName;
+    request->password = password;
+    request->dialogWindow = dialog ? dialog->GetSafeHwnd() : nullptr;
+    request->diagnosticMode = false;
+    request->readyEvent = readyEvent;
+
+    CWinThread* worker = LaunchLoginWorker(request, readyEvent);
+    if (!worker) return false;
+    ReleaseWorker(worker);
+    return true;
+}
+
+CWinThread* StartDiagnosticWorker(CString configServerHost, unsigned short configServerPort, CWnd* dialog) {
+    HANDLE readyEvent = g_loginSeams.createEvent(nullptr, TRUE, FALSE, nullptr);
+    if (!readyEvent) return nullptr;
+    LoginRequest* request = g_loginSeams.newRequest();
+    if (!request) {
+        CloseHandle(readyEvent);
+        return nullptr;
+    }
+    // The credentials come later, from SendCredentials.
+    request->dialogWindow = dialog ? dialog->GetSafeHwnd() : nullptr;
+    request->diagnosticMode = true;
+    request->readyEvent = readyEvent;
+    request->configServerHost = configServerHost;
+    request->configServerPort = configServerPort;
+
+    return LaunchLoginWorker(request, readyEvent);
+}
+
+bool SendCredentials(CWinThread* worker, CString userName, CString password) {
+    if (!worker) return false;
+    LoginRequest* credentials = g_loginSeams.newRequest();
+    if (!credentials) return false;
+    credentials->userName = userName;
+    credentials->password = password;
+    credentials->dialogWindow = nullptr;
+    credentials->diagnosticMode = true;
+    // A worker that has already ended takes nothing; the record, and the password
+    // in it, would be lost.
+    if (!PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CREDENTIALS, 0,
+                            reinterpret_cast<LPARAM>(credentials)))
+        g_loginSeams.deleteRequest(credentials);
+    return true;
+}
+
+bool SendCancel(CWinThread* worker) {
+    if (!worker) return false;
+    return PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CANCEL, 0, 0) != FALSE;
+}
+
+void WaitForWorkerEnd(CWinThread* worker) {
+    if (worker && worker->m_hThread) WaitForSingleObject(worker->m_hThread, INFINITE);
+}
+
+// The record is the holder's own copy and closes its handle when deleted; the
+// worker's framework record looks after itself.
+void ReleaseWorker(CWinThread* worker) { delete worker; }

@@ -2,8 +2,7 @@
 
 #include "LinkSupervisor.h"
 #include "LoginMessages.h"
-#include "LoginSeams.h"
-#include "WipeText.h"
+#include "LoginWorker.h"
 
 #include <SupportLog.h>
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "RunHiddenCommand.h"
 #include "SupportLog.h"
 #include "SystemLibrary.h"
 #include "VpnPlatformCalls.h"

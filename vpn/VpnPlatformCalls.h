@@ -1,9 +1,13 @@
 #pragma once
+// The platform calls of the VPN link that tests replace, and the running of
+// system tools through them.
+#include <windows.h>
+
+#include "CString.h"
+
 // The platform calls of the VPN link whose failures the real system cannot be
 // made to produce on demand. They point at the real calls; only tests replace
 // them.
-#include <windows.h>
-
 struct VpnPlatformCalls {
     HMODULE(WINAPI* LoadLibraryA)(LPCSTR fileName);
     FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR name);
@@ -17,3 +21,16 @@ struct VpnPlatformCalls {
 extern VpnPlatformCalls vpnPlatform;
 // The real calls, for a test to restore or to pass through to.
 extern const VpnPlatformCalls vpnPlatformDefaults;
+
+// Runs a program as a child process without a window and returns when
+// the child has ended, when it has run for waitLimitMs, or at once when it cannot
+// be started. A child still running at the limit is left to finish on its own:
+// a system tool is never ended half-way through a change to the routing table.
+
+// How long a route command may hold the attempt.
+const DWORD kHiddenCommandWaitLimit = 10000;
+
+// The program goes by its full path, so that no file of the same name in the
+// program's or the current folder runs instead; the child still sees the
+// command line as given. By value: process creation may write into the text.
+void RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLimitMs = kHiddenCommandWaitLimit);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "FormatSystemError.h"
+#include "ProbeTcpPort.h"
 
 namespace {
 

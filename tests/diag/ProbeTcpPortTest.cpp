@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "ProbeTcpPort.h"
-#include "WinsockCalls.h"
 
 namespace {
 

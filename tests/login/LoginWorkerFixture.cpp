@@ -2,7 +2,7 @@
 
 #include "LoginMessages.h"
 
-#include <AfxBeginThread.h>
+#include <CWinThread.h>
 
 #include <cstdlib>
 

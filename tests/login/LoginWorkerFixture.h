@@ -3,7 +3,7 @@
 // the RAS, route and client stand-ins. Every request and text the workers make is
 // counted, and every worker thread is recorded, so a test can wait for it to end
 // and read its exit code.
-#include "LoginSeams.h"
+#include "LoginWorker.h"
 #include "LoginTestSupport.h"
 #include "StandinFixture.h"
 

@@ -1,7 +1,7 @@
 // Launch and supervision of the trading client, run on the test's own thread
 // against the client stand-in installed under the system's Program Files folder.
 #include "LoginMessages.h"
-#include "LoginSeams.h"
+#include "LoginWorker.h"
 #include "LoginTestSupport.h"
 #include "RunTradingClient.h"
 

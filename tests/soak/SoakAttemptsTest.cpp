@@ -3,7 +3,6 @@
 // Nothing the attempts obtain may stay behind: handles, GDI objects, windows,
 // private memory, and every request and text that travelled between the threads.
 #include "LoginMessages.h"
-#include "LoginSeams.h"
 #include "LoginWorker.h"
 #include "SoakRounds.h"
 #include "StandinFixture.h"

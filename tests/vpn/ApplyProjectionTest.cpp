@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "RunHiddenCommand.h"
+#include "VpnPlatformCalls.h"
 #include "VpnLinkTestFixture.h"
 
 namespace {

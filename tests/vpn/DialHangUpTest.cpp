@@ -2,7 +2,7 @@
 // and what a failure at either end leaves behind.
 #include <gtest/gtest.h>
 
-#include "RunHiddenCommand.h"
+#include "VpnPlatformCalls.h"
 #include "VpnLinkTestFixture.h"
 
 namespace {

@@ -1,8 +1,0 @@
-#include "WinsockCalls.h"
-
-WinsockCalls g_winsock = {
-    ::WSAStartup,
-    ::WSACleanup,
-    ::socket,
-    ::closesocket,
-};

@@ -1,3 +1,0 @@
-#include "CObject.h"
-
-CObject::~CObject() = default;
