@@ -121,7 +121,7 @@ void LinkSupervisor::NoticeLoss(DWORD answer, DWORD state, DWORD error) {
     GetLocalTime(&m_lossTime);
     m_dials = 0;
     m_toldLong = false;
-    m_addressBeforeLoss = m_link.clientAddress;
+    m_addressBeforeLoss = m_link.ClientAddress();
     m_phase = Phase::Redialling;
     SupportLog::Write("The link is lost: RasGetConnectStatus answered %lu, state %lu, error %lu", answer, state,
                       error);
@@ -136,7 +136,7 @@ void LinkSupervisor::DialAgain() {
     DWORD now = GetTickCount();
     if (result == 0) {
         SupportLog::Write("The link is restored after an outage of %lu ms: client address %s before, %s now",
-                          now - m_lossNoticed, m_addressBeforeLoss.GetString(), m_link.clientAddress.GetString());
+                          now - m_lossNoticed, m_addressBeforeLoss.GetString(), m_link.ClientAddress().GetString());
         m_phase = Phase::Watching;
         m_nextStep = now + kWatchPeriodMs;
         Report(LinkState::Connected);
@@ -144,14 +144,14 @@ void LinkSupervisor::DialAgain() {
     }
     if (NoRetryMends(result)) {
         m_phase = Phase::Stopped;
-        m_stopReason = m_link.lastError;
+        m_stopReason = m_link.LastError();
         SupportLog::Write("No more dials after %d: %s", m_dials, m_stopReason.GetString());
         Report(LinkState::Stopped);
         return;
     }
     DWORD next = m_lossNoticed + NextDialAfterLoss(m_dials);
     m_nextStep = Due(now, next) ? now : next;
-    SupportLog::Write("Dial %d since the loss failed: %s; the next in %lu ms", m_dials, m_link.lastError.GetString(),
+    SupportLog::Write("Dial %d since the loss failed: %s; the next in %lu ms", m_dials, m_link.LastError().GetString(),
                       m_nextStep - now);
     Report(m_toldLong ? LinkState::Down : LinkState::Reconnecting);
 }
@@ -170,7 +170,7 @@ CString LinkSupervisor::OutageText() const {
 
 void LinkSupervisor::Report(LinkState state) {
     CString text = state == LinkState::Connected
-                       ? "VPN link up since " + Now() + "\r\nClient address " + m_link.clientAddress
+                       ? "VPN link up since " + Now() + "\r\nClient address " + m_link.ClientAddress()
                        : OutageText();
     size_t size = offsetof(LinkReport, text) + static_cast<size_t>(text.GetLength()) + 1;
     LinkReport* report = static_cast<LinkReport*>(g_loginSeams.allocText(size));

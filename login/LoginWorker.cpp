@@ -58,7 +58,7 @@ void PostText(HWND dialogWindow, UINT message, const CString& text) {
 // True when the credentials have arrived and the client is to be started.
 bool ReportAndAwaitCredentials(const VpnLink& link, LoginRequest& request) {
     PostText(request.dialogWindow, WM_LOGIN_STATUS,
-             "Client: " + link.clientAddress + "\r\nServer: " + link.serverAddress + "\r\n");
+             "Client: " + link.ClientAddress() + "\r\nServer: " + link.ServerAddress() + "\r\n");
     CString probeResult;
     ProbeTcpPort(request.configServerHost, request.configServerPort, probeResult);
     SupportLog::Write("Configuration server %s port %u probed: %s", request.configServerHost.GetString(),
@@ -97,8 +97,8 @@ bool RunAttempt(LoginRequest& request, CString& errorText) {
         SupportLog::Write("Diagnostic connection starts");
     else
         SupportLog::Write("Login attempt starts for user ID %s", request.userName.GetString());
-    if (!link.Connect()) {
-        errorText = link.lastError;
+    if (link.Connect() != 0) {
+        errorText = link.LastError();
         return true;
     }
     if (request.diagnosticMode && !ReportAndAwaitCredentials(link, request)) return true;

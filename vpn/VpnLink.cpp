@@ -62,43 +62,42 @@ CString FieldText(const char (&field)[N]) {
 
 } // namespace
 
-VpnLink::VpnLink()
-    : rasLibrary(nullptr),
-      entryBuffer(nullptr),
-      connection(nullptr),
-      installRoutes(true),
-      entryName(kEntryName),
+VpnLinkSettings::VpnLinkSettings()
+    : entryName(kEntryName),
       rasUserName(kUserName),
       rasPassword(kPassword),
       rasDomain(kDomain),
       serverHost(kServerHost),
-      serverAddress("none"),
-      clientAddress("none"),
+      installRoutes(true),
       hangUpWaitLimit(kHangUpWaitLimit) {
     for (const auto& route : kRoutes)
         routes.push_back(RouteEntry{route.network, route.mask});
 }
 
+VpnLink::VpnLink(const VpnLinkSettings& linkSettings)
+    : settings(linkSettings),
+      rasLibrary(nullptr),
+      entryBuffer(nullptr),
+      connection(nullptr),
+      serverAddress("none"),
+      clientAddress("none") {}
+
 VpnLink::~VpnLink() {
     Unbind();
-    routes.clear();
 }
 
-bool VpnLink::Connect() {
-    if (!BindRasApi()) {
+DWORD VpnLink::Connect() {
+    if (!BindRasApi() || !ProvisionEntry()) {
         Unbind();
-        return false;
+        return kLinkFailed;
     }
-    if (!ProvisionEntry()) {
+    DWORD result = Dial();
+    if (result != 0) {
         Unbind();
-        return false;
-    }
-    if (Dial() != 0) {
-        Unbind();
-        return false;
+        return result;
     }
     // A failed projection keeps the link up; destruction hangs it up.
-    return ApplyProjection() == 0;
+    return ApplyProjection() ? 0 : kLinkFailed;
 }
 
 bool VpnLink::IsConnected(DWORD& answer, DWORD& state, DWORD& error) {
@@ -123,7 +122,7 @@ DWORD VpnLink::Reconnect() {
     HangUp();
     lastError = "";
     if (!ProvisionEntry())
-        return kReconnectFailed;
+        return kLinkFailed;
     DWORD result = Dial();
     if (result != 0) {
         // The handle of a failed dial is given back at once, as after the first.
@@ -133,11 +132,11 @@ DWORD VpnLink::Reconnect() {
             lastError = dialError;
         return result;
     }
-    if (ApplyProjection() != 0) {
+    if (!ApplyProjection()) {
         CString projectionError = lastError;
         HangUp();
         lastError = projectionError;
-        return kReconnectFailed;
+        return kLinkFailed;
     }
     return 0;
 }
@@ -159,9 +158,9 @@ bool VpnLink::BindRasApi() {
 
 bool VpnLink::ProvisionEntry() {
     DWORD size = 0;
-    DWORD result = rasApi.RasGetEntryPropertiesA(nullptr, entryName, nullptr, &size, nullptr, nullptr);
+    DWORD result = rasApi.RasGetEntryPropertiesA(nullptr, settings.entryName, nullptr, &size, nullptr, nullptr);
     if (result == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY) {
-        SupportLog::Write("Phonebook entry \"%s\" missing: written", entryName.GetString());
+        SupportLog::Write("Phonebook entry \"%s\" missing: written", settings.entryName.GetString());
         return WriteEntry() == 0;
     }
     if (result != ERROR_BUFFER_TOO_SMALL) {
@@ -175,30 +174,30 @@ bool VpnLink::ProvisionEntry() {
     free(entryBuffer);
     entryBuffer = static_cast<RasEntry2088*>(malloc(blockSize));
     if (!entryBuffer) {
-        lastError = "RasGetEntryProperties (malloc) " + entryName;
+        lastError = "RasGetEntryProperties (malloc) " + settings.entryName;
         return false;
     }
     ZeroMemory(entryBuffer, blockSize);
     // RAS reads the version of the record from dwSize: the one it asked for.
     entryBuffer->dwSize = size;
-    result = rasApi.RasGetEntryPropertiesA(nullptr, entryName, entryBuffer, &size, nullptr, nullptr);
+    result = rasApi.RasGetEntryPropertiesA(nullptr, settings.entryName, entryBuffer, &size, nullptr, nullptr);
     if (result != 0) {
         SetRasFailure("RasGetEntryProperties (get) ", result);
         return false;
     }
     if (EntryIsCurrent()) {
-        SupportLog::Write("Phonebook entry \"%s\" checked: current", entryName.GetString());
+        SupportLog::Write("Phonebook entry \"%s\" checked: current", settings.entryName.GetString());
         return true;
     }
     SupportLog::Write("Phonebook entry \"%s\" checked: gateway or security options changed, written again",
-                      entryName.GetString());
+                      settings.entryName.GetString());
     return WriteEntry() == 0;
 }
 
 bool VpnLink::EntryIsCurrent() const {
     // Users may retouch other settings by hand; only the gateway and the
     // security options decide whether the entry still works for us.
-    return FieldText(entryBuffer->szLocalPhoneNumber).CompareNoCase(serverHost) == 0 &&
+    return FieldText(entryBuffer->szLocalPhoneNumber).CompareNoCase(settings.serverHost) == 0 &&
            (entryBuffer->dwfOptions & kEntryOptions) == kEntryOptions;
 }
 
@@ -207,14 +206,14 @@ DWORD VpnLink::WriteEntry() {
     ZeroMemory(&entry, sizeof entry);
     entry.dwSize = sizeof entry;
     entry.dwfOptions = kEntryOptions;
-    lstrcpynA(entry.szLocalPhoneNumber, serverHost, sizeof entry.szLocalPhoneNumber);
+    lstrcpynA(entry.szLocalPhoneNumber, settings.serverHost, sizeof entry.szLocalPhoneNumber);
     entry.dwfNetProtocols = RASNP_Ip;
     lstrcpynA(entry.szDeviceType, RASDT_Vpn, sizeof entry.szDeviceType);
     lstrcpynA(entry.szDeviceName, "RAS VPN Line 0", sizeof entry.szDeviceName);
     entry.dwType = RASET_Vpn;
     entry.dwVpnStrategy = VS_PptpOnly;
 
-    DWORD result = rasApi.RasSetEntryPropertiesA(nullptr, entryName, &entry, sizeof entry, nullptr, 0);
+    DWORD result = rasApi.RasSetEntryPropertiesA(nullptr, settings.entryName, &entry, sizeof entry, nullptr, 0);
     if (result != 0)
         SetRasFailure("RasSetEntryProperties ", result);
     return result;
@@ -224,14 +223,15 @@ DWORD VpnLink::Dial() {
     RasDialParams1060 params;
     ZeroMemory(&params, sizeof params);
     params.dwSize = sizeof params;
-    lstrcpynA(params.szEntryName, entryName, sizeof params.szEntryName);
-    lstrcpynA(params.szUserName, rasUserName, sizeof params.szUserName);
-    lstrcpynA(params.szPassword, rasPassword, sizeof params.szPassword);
-    lstrcpynA(params.szDomain, rasDomain, sizeof params.szDomain);
+    lstrcpynA(params.szEntryName, settings.entryName, sizeof params.szEntryName);
+    lstrcpynA(params.szUserName, settings.rasUserName, sizeof params.szUserName);
+    lstrcpynA(params.szPassword, settings.rasPassword, sizeof params.szPassword);
+    lstrcpynA(params.szDomain, settings.rasDomain, sizeof params.szDomain);
 
     // The password never goes to the log, only who dials what.
-    SupportLog::Write("Dialling \"%s\" (gateway %s) as user %s, domain %s", entryName.GetString(),
-                      serverHost.GetString(), rasUserName.GetString(), rasDomain.GetString());
+    SupportLog::Write("Dialling \"%s\" (gateway %s) as user %s, domain %s", settings.entryName.GetString(),
+                      settings.serverHost.GetString(), settings.rasUserName.GetString(),
+                      settings.rasDomain.GetString());
     // No notifier: RasDialA returns only when the link is up or has failed.
     DWORD started = GetTickCount();
     DWORD result = rasApi.RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection);
@@ -265,7 +265,7 @@ void VpnLink::HangUp() {
             break;
         }
         SupportLog::Write("Status poll %d: the connection is still there (RasGetConnectStatus %lu)", poll, answer);
-        if (GetTickCount() - started >= hangUpWaitLimit) {
+        if (GetTickCount() - started >= settings.hangUpWaitLimit) {
             SupportLog::Write("No end of the connection reported after %lu ms: given up waiting",
                               GetTickCount() - started);
             break;
@@ -290,7 +290,7 @@ void VpnLink::Unbind() {
     }
 }
 
-int VpnLink::ApplyProjection() {
+bool VpnLink::ApplyProjection() {
     RasPppIp48 projection;
     ZeroMemory(&projection, sizeof projection);
     projection.dwSize = sizeof projection;
@@ -299,26 +299,26 @@ int VpnLink::ApplyProjection() {
     DWORD result = rasApi.RasGetProjectionInfoA(connection, RASP_PppIp, &projection, &size);
     if (result != 0) {
         SetRasFailure("RasGetProjectionInfo ", result);
-        return static_cast<int>(result);
+        return false;
     }
     serverAddress = FieldText(projection.szServerIpAddress);
     clientAddress = FieldText(projection.szIpAddress);
     SupportLog::Write("Tunnel addresses: client %s, server %s", clientAddress.GetString(), serverAddress.GetString());
-    if (!installRoutes)
-        return 0;
+    if (!settings.installRoutes)
+        return true;
 
     // The tunnel's own default route would send all traffic to the firm;
     // only its networks go through the tunnel, the rest stays local.
     char routeTool[MAX_PATH];
     SystemFilePath("route.exe", routeTool, sizeof routeTool);
     RunHiddenCommand(routeTool, "route DELETE 0.0.0.0 " + clientAddress);
-    for (const RouteEntry& route : routes)
+    for (const RouteEntry& route : settings.routes)
         RunHiddenCommand(routeTool, "route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
-    return 0;
+    return true;
 }
 
 void VpnLink::SetRasFailure(const char* operation, DWORD error) {
     CString number;
     number.Format("%d", static_cast<int>(error));
-    lastError = operation + entryName + " failed error=" + number;
+    lastError = operation + settings.entryName + " failed error=" + number;
 }

@@ -10,54 +10,71 @@
 #include "RasApiTable.h"
 #include "RouteEntry.h"
 
-class VpnLink {
-public:
-    VpnLink();
-    ~VpnLink();
-    VpnLink(const VpnLink&) = delete;
-    VpnLink& operator=(const VpnLink&) = delete;
+// What a link dials and which routes it installs. As constructed it holds the
+// firm's presets, which is all the program ever dials.
+struct VpnLinkSettings {
+    VpnLinkSettings();
 
-    // Call once per object. False: lastError says why.
-    bool Connect();
-    // Once connected: one question to RAS about the link. True while it is
-    // connected; otherwise the answer, and the state and error RAS reported
-    // with it, say what happened.
-    bool IsConnected(DWORD& answer, DWORD& state, DWORD& error);
-    // After a loss: hangs up the lost handle, checks the phonebook entry (written
-    // again when it has gone or drifted), dials again and puts the routes back
-    // with the new link's client address. 0 when the link is up again; the RAS
-    // error of a failed dial, or kReconnectFailed for a failure before or after
-    // it; either way nothing is left dialled and lastError says why.
-    DWORD Reconnect();
-    static constexpr DWORD kReconnectFailed = 0xFFFFFFFF;
-
-    bool BindRasApi();
-    bool ProvisionEntry();
-    DWORD Dial();
-    void HangUp();
-    void Unbind();
-    int ApplyProjection();
-
-    HMODULE rasLibrary;
-    RasApiTable rasApi;
-    RasEntry2088* entryBuffer; // the stored entry as read back; at least sizeof(RasEntry2088) bytes
-    HRASCONN connection;
-    bool installRoutes;
-    std::vector<RouteEntry> routes;
     CString entryName;
     CString rasUserName;
     CString rasPassword;
     CString rasDomain;
     CString serverHost;
+    bool installRoutes;
+    std::vector<RouteEntry> routes;
+    // How long a hang-up waits for RAS to report the connection gone before it
+    // gives up on it, in milliseconds.
+    DWORD hangUpWaitLimit;
+};
+
+class VpnLink {
+public:
+    explicit VpnLink(const VpnLinkSettings& settings = VpnLinkSettings());
+    ~VpnLink();
+    VpnLink(const VpnLink&) = delete;
+    VpnLink& operator=(const VpnLink&) = delete;
+
+    // Connect and Reconnect answer 0 when the link is up. Otherwise the RAS
+    // error of a failed dial, so that a caller can tell a refused account from
+    // a bad line, or kLinkFailed for a failure before or after the dial; either
+    // way LastError says why.
+    static constexpr DWORD kLinkFailed = 0xFFFFFFFF;
+
+    // Call once per object. A failure up to the dial leaves nothing dialled or
+    // bound; a link whose addresses cannot be read stays up until destruction.
+    DWORD Connect();
+    // Once connected: one question to RAS about the link. True while it is
+    // connected; otherwise the answer, and the state and error RAS reported
+    // with it, say what happened.
+    bool IsConnected(DWORD& answer, DWORD& state, DWORD& error);
+    // After a Connect that dialled and a loss: hangs up the lost handle, checks
+    // the phonebook entry (written again when it has gone or drifted), dials
+    // again and puts the routes back with the new link's client address. On
+    // failure nothing is left dialled.
+    DWORD Reconnect();
+
+    const CString& LastError() const { return lastError; }
+    // The tunnel's ends as RAS reported them; "none" until then.
+    const CString& ServerAddress() const { return serverAddress; }
+    const CString& ClientAddress() const { return clientAddress; }
+
+private:
+    bool BindRasApi();
+    bool ProvisionEntry();
+    bool EntryIsCurrent() const;
+    DWORD WriteEntry();
+    DWORD Dial();
+    void HangUp();
+    void Unbind();
+    bool ApplyProjection();
+    void SetRasFailure(const char* operation, DWORD error);
+
+    const VpnLinkSettings settings;
+    HMODULE rasLibrary;
+    RasApiTable rasApi;
+    RasEntry2088* entryBuffer; // the stored entry as read back; at least sizeof(RasEntry2088) bytes
+    HRASCONN connection;
     CString lastError;
     CString serverAddress;
     CString clientAddress;
-    // How long HangUp waits for RAS to report the connection gone before it
-    // gives up on it, in milliseconds.
-    DWORD hangUpWaitLimit;
-
-private:
-    void SetRasFailure(const char* operation, DWORD error);
-    bool EntryIsCurrent() const;
-    DWORD WriteEntry();
 };

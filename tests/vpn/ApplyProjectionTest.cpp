@@ -52,15 +52,15 @@ TEST_F(VpnLinkTest, ConnectRunsTheFiveRouteCommandsInOrderWithTheClientAddressLa
     Scenario("projection.client=10.200.41.5\nprojection.server=10.200.41.1");
     SetEnvironmentVariableA("QM_ROUTE_DELAY_MS", "150");
     VpnLink link;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
-    EXPECT_STREQ(link.clientAddress, "10.200.41.5");
-    EXPECT_STREQ(link.serverAddress, "10.200.41.1");
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
+    EXPECT_STREQ(link.ClientAddress(), "10.200.41.5");
+    EXPECT_STREQ(link.ServerAddress(), "10.200.41.1");
 
     const LogLine projection = CallsOf(RasCalls(), "RasGetProjectionInfoA").at(0);
     EXPECT_EQ(projection.Get("projection"), std::to_string(RASP_PppIp));
     EXPECT_EQ(projection.Get("info.dwSize"), "48");
     EXPECT_EQ(projection.Get("size"), "48");
-    EXPECT_EQ(projection.Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(link.connection)));
+    EXPECT_EQ(projection.Get("conn"), DialledHandle());
 
     std::vector<LogLine> runs = RouteRuns();
     EXPECT_EQ(Commands(runs), (std::vector<std::string>{
@@ -98,7 +98,7 @@ TEST_F(VpnLinkTest, ConnectRunsTheFiveRouteCommandsInOrderWithTheClientAddressLa
 
 TEST_F(VpnLinkTest, RoutesReplaceTheTunnelsDefaultRoute) {
     VpnLink link;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     std::ifstream file(m_routeTable);
     std::vector<std::string> table;
     for (std::string line; std::getline(file, line);)
@@ -117,27 +117,29 @@ TEST_F(VpnLinkTest, RoutesReplaceTheTunnelsDefaultRoute) {
 }
 
 TEST_F(VpnLinkTest, WithoutInstallRoutesTheAddressesAreSetAndNoCommandRuns) {
-    VpnLink link;
-    link.installRoutes = false;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
-    EXPECT_STREQ(link.clientAddress, "10.200.40.23");
-    EXPECT_STREQ(link.serverAddress, "10.200.40.1");
+    VpnLinkSettings settings;
+    settings.installRoutes = false;
+    VpnLink link(settings);
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
+    EXPECT_STREQ(link.ClientAddress(), "10.200.40.23");
+    EXPECT_STREQ(link.ServerAddress(), "10.200.40.1");
     EXPECT_TRUE(recorder.created.empty());
     EXPECT_TRUE(RouteRuns().empty());
 }
 
 TEST_F(VpnLinkTest, WithNoRoutesOnlyTheDefaultRouteIsDeleted) {
-    VpnLink link;
-    link.routes.clear();
-    ASSERT_TRUE(link.Connect()) << link.lastError;
+    VpnLinkSettings settings;
+    settings.routes.clear();
+    VpnLink link(settings);
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     EXPECT_EQ(Commands(RouteRuns()), std::vector<std::string>{"route DELETE 0.0.0.0 10.200.40.23"});
 }
 
 TEST_F(VpnLinkTest, CommandThatCannotStartIsSkippedAndTheRestStillRun) {
     recorder.failingCreate = 2;
     VpnLink link;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
-    EXPECT_STREQ(link.lastError, "");
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
+    EXPECT_STREQ(link.LastError(), "");
     EXPECT_EQ(recorder.created.size(), 5u);
     EXPECT_EQ(Commands(RouteRuns()), (std::vector<std::string>{
                                          "route DELETE 0.0.0.0 10.200.40.23",

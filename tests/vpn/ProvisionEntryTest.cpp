@@ -43,7 +43,7 @@ std::vector<std::string> Names(std::initializer_list<const char*> names) {
 
 TEST_F(VpnLinkTest, MissingEntryIsWrittenAtOnceWithExactlyTheFirmSettings) {
     VpnLink link;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     std::vector<LogLine> calls = RasCalls();
     EXPECT_EQ(CallNames(calls), Names({"RasGetEntryPropertiesA/size", "RasSetEntryPropertiesA", "RasDialA",
                                        "RasGetProjectionInfoA"}));
@@ -57,7 +57,6 @@ TEST_F(VpnLinkTest, MissingEntryIsWrittenAtOnceWithExactlyTheFirmSettings) {
     EXPECT_EQ(query.Get("devinfo"), "null");
     EXPECT_EQ(query.Get("devsize"), "null");
     EXPECT_EQ(query.Get("result"), "623");
-    EXPECT_EQ(link.entryBuffer, nullptr);
 
     const LogLine& write = calls[1];
     EXPECT_EQ(write.Get("pbk"), "(null)");
@@ -103,8 +102,7 @@ TEST_F(VpnLinkTest, EntryThatStillMatchesIsReadBackAndKept) {
         SeedEntry(kEntryName, FirmEntry(c.host, c.options));
         {
             VpnLink link;
-            ASSERT_TRUE(link.Connect()) << link.lastError;
-            EXPECT_NE(link.entryBuffer, nullptr);
+            ASSERT_EQ(link.Connect(), 0u) << link.LastError();
             std::vector<LogLine> calls = RasCalls();
             EXPECT_EQ(CallNames(calls), Names({"RasGetEntryPropertiesA/size", "RasGetEntryPropertiesA/get",
                                                "RasDialA", "RasGetProjectionInfoA"}));
@@ -141,7 +139,7 @@ TEST_F(VpnLinkTest, EntryMissingARequiredOptionOrHostIsRewrittenWhole) {
         SeedEntry(kEntryName, FirmEntry(c.host, c.options));
         {
             VpnLink link;
-            ASSERT_TRUE(link.Connect()) << link.lastError;
+            ASSERT_EQ(link.Connect(), 0u) << link.LastError();
         }
         EXPECT_EQ(CallNames(RasCalls()),
                   Names({"RasGetEntryPropertiesA/size", "RasGetEntryPropertiesA/get", "RasSetEntryPropertiesA",
@@ -162,7 +160,7 @@ TEST_F(VpnLinkTest, ReportedSizeShorterThanTheRecordIsReadWithinTheBlock) {
     SeedEntry(kEntryName, FirmEntry("vpn.quillmarsh-holdings.com", 0x1A08));
     Scenario("size.bytes=8\nget.result=0");
     VpnLink link;
-    ASSERT_TRUE(link.Connect()) << link.lastError;
+    ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     std::vector<LogLine> reads = CallsOf(RasCalls(), "RasGetEntryPropertiesA");
     ASSERT_EQ(reads.size(), 2u);
     EXPECT_EQ(reads[1].Get("entry.dwSize"), "8");
@@ -191,11 +189,8 @@ TEST_P(ProvisionFailureTest, FailureIsReportedAndEverythingReleased) {
     Scenario(failure.scenario);
     {
         VpnLink link;
-        EXPECT_FALSE(link.Connect());
-        EXPECT_STREQ(link.lastError, failure.message);
-        EXPECT_EQ(link.entryBuffer, nullptr);
-        EXPECT_EQ(link.rasLibrary, nullptr);
-        EXPECT_EQ(link.rasApi.RasDialA, nullptr);
+        EXPECT_EQ(link.Connect(), VpnLink::kLinkFailed);
+        EXPECT_STREQ(link.LastError(), failure.message);
         EXPECT_EQ(recorder.released.size(), 1u);
     }
     EXPECT_EQ(recorder.released.size(), 1u);

@@ -47,4 +47,10 @@ class VpnLinkTest : public StandinFixture {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The handle the first dial in the stand-in's log gave out, as it logs it.
+    std::string DialledHandle() const;
+    // The link's IsConnected; `answer` is RAS's, or the link's own when it had
+    // no connection to ask about.
+    static bool IsUp(VpnLink& link, DWORD* answer = nullptr);
 };
