@@ -59,6 +59,13 @@ BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
     ON_MESSAGE(WM_POWERBROADCAST, &CVPNLoginDlg::OnPowerBroadcast)
     ON_MESSAGE(WM_DPICHANGED, &CVPNLoginDlg::OnDpiChanged)
     ON_MESSAGE(WM_TRAY_NOTIFY, &CVPNLoginDlg::OnTrayNotify)
+    ON_MESSAGE(WM_LOGIN_HIDE, &CVPNLoginDlg::OnLoginHide)
+    ON_MESSAGE(WM_LOGIN_FAILED, &CVPNLoginDlg::OnLoginFailed)
+    ON_MESSAGE(WM_LOGIN_FINISHED, &CVPNLoginDlg::OnLoginFinished)
+    ON_MESSAGE(WM_LOGIN_STATUS, &CVPNLoginDlg::OnLoginStatus)
+    ON_MESSAGE(WM_LOGIN_READY, &CVPNLoginDlg::OnLoginReady)
+    ON_MESSAGE(WM_LOGIN_LINK, &CVPNLoginDlg::OnLoginLink)
+    ON_MESSAGE(WM_DESTROY, &CVPNLoginDlg::OnDestroy)
     ON_COMMAND(IDM_TRAY_SHOW_STATUS, &CVPNLoginDlg::OnTrayShowStatus)
     ON_COMMAND(IDM_TRAY_RECONNECT, &CVPNLoginDlg::OnTrayReconnect)
     ON_COMMAND(IDM_TRAY_OPEN_LOG, &CVPNLoginDlg::OnTrayOpenLog)
@@ -252,29 +259,6 @@ void CVPNLoginDlg::OnCancel() {
 }
 
 BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
-    switch (pMsg->message) {
-    case WM_LOGIN_HIDE:
-        OnLoginHide();
-        return TRUE;
-    case WM_LOGIN_FAILED:
-        OnLoginFailed(reinterpret_cast<char*>(pMsg->lParam));
-        return TRUE;
-    case WM_LOGIN_FINISHED:
-        SupportLog::Write("The attempt has ended: the dialog closes");
-        m_tray.Remove();
-        m_attemptRunning = false;
-        CDialog::OnOK();
-        return TRUE;
-    case WM_LOGIN_STATUS:
-        OnLoginStatus(reinterpret_cast<char*>(pMsg->lParam));
-        return TRUE;
-    case WM_LOGIN_READY:
-        OnLoginReady();
-        break;  // not consumed: on to the usual handling
-    case WM_LOGIN_LINK:
-        OnLoginLink(reinterpret_cast<LinkReport*>(pMsg->lParam));
-        return TRUE;
-    }
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F8) {
         OnDiagnosticKey();
         return TRUE;
@@ -282,13 +266,23 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
     return CDialog::PreTranslateMessage(pMsg);
 }
 
-void CVPNLoginDlg::OnLoginHide() {
+LRESULT CVPNLoginDlg::OnLoginHide(WPARAM, LPARAM) {
     SupportLog::Write("Dialog hidden while the trading client runs");
     ShowWindow(SW_HIDE);
     Sleep(0);
+    return 0;
 }
 
-void CVPNLoginDlg::OnLoginFailed(char* text) {
+LRESULT CVPNLoginDlg::OnLoginFinished(WPARAM, LPARAM) {
+    SupportLog::Write("The attempt has ended: the dialog closes");
+    m_tray.Remove();
+    m_attemptRunning = false;
+    CDialog::OnOK();
+    return 0;
+}
+
+LRESULT CVPNLoginDlg::OnLoginFailed(WPARAM, LPARAM lParam) {
+    char* text = reinterpret_cast<char*>(lParam);
     if (text) {
         SupportLog::Write("Message box \"%s\": %s", kErrorCaption, text);
         ::MessageBoxA(GetSafeHwnd(), text, kErrorCaption, MB_OK);
@@ -305,17 +299,20 @@ void CVPNLoginDlg::OnLoginFailed(char* text) {
     }
     m_attemptRunning = false;
     SupportLog::Write("The attempt failed: the dialog is shown again");
+    return 0;
 }
 
-void CVPNLoginDlg::OnLoginStatus(char* text) {
+LRESULT CVPNLoginDlg::OnLoginStatus(WPARAM, LPARAM lParam) {
+    char* text = reinterpret_cast<char*>(lParam);
     if (!m_statusShown) {
         RevealStatusArea(text);
-        return;
+        return 0;
     }
     if (text) {
         AppendStatusText(text);
         free(text);
     }
+    return 0;
 }
 
 void CVPNLoginDlg::RevealStatusArea(char* text) {
@@ -343,8 +340,9 @@ LRESULT CVPNLoginDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CDialog::WindowProc(message, wParam, lParam);
 }
 
-void CVPNLoginDlg::OnLoginLink(LinkReport* report) {
-    if (!report) return;
+LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
+    LinkReport* report = reinterpret_cast<LinkReport*>(lParam);
+    if (!report) return 0;
     m_linkWorker = report->workerThreadId;
     ShowLinkInTray(report->state, report->text);
     switch (report->state) {
@@ -372,6 +370,7 @@ void CVPNLoginDlg::OnLoginLink(LinkReport* report) {
         break;
     }
     free(report);
+    return 0;
 }
 
 void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
@@ -472,9 +471,28 @@ void CVPNLoginDlg::MoveButtonsBy(int dy) {
                                        SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void CVPNLoginDlg::OnLoginReady() {
+LRESULT CVPNLoginDlg::OnLoginReady(WPARAM, LPARAM) {
     KillTimer(ANIMATION_TIMER_ID);
     Invalidate(TRUE);
+    // Ready is news, not a request we answer: after the strip stops it goes
+    // on to the dialog manager's own procedure, as it always has.
+    return Default();
+}
+
+// The system drops what is still queued for a window it destroys; the
+// worker frees only what it could not post, so the texts are freed here.
+LRESULT CVPNLoginDlg::OnDestroy(WPARAM, LPARAM) {
+    FreeUndeliveredNotifications();
+    return Default();
+}
+
+void CVPNLoginDlg::FreeUndeliveredNotifications() {
+    MSG pending;
+    while (PeekMessageA(&pending, GetSafeHwnd(), WM_LOGIN_HIDE, WM_LOGIN_LINK, PM_REMOVE)) {
+        if (pending.message == WM_LOGIN_FAILED || pending.message == WM_LOGIN_STATUS ||
+            pending.message == WM_LOGIN_LINK)
+            free(reinterpret_cast<void*>(pending.lParam));
+    }
 }
 
 void CVPNLoginDlg::OnDiagnosticKey() {

@@ -32,11 +32,17 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void OnLoginHide();
-    void OnLoginFailed(char* text);
-    void OnLoginStatus(char* text);
-    void OnLoginReady();
-    void OnLoginLink(LinkReport* report);
+    // The worker's notifications, reached through the message map so that
+    // any message loop that dispatches one, a message box's included, has it
+    // acted on and its text freed.
+    afx_msg LRESULT OnLoginHide(WPARAM, LPARAM);
+    afx_msg LRESULT OnLoginFailed(WPARAM, LPARAM text);
+    afx_msg LRESULT OnLoginFinished(WPARAM, LPARAM);
+    afx_msg LRESULT OnLoginStatus(WPARAM, LPARAM text);
+    afx_msg LRESULT OnLoginReady(WPARAM, LPARAM);
+    afx_msg LRESULT OnLoginLink(WPARAM, LPARAM report);
+    afx_msg LRESULT OnDestroy(WPARAM, LPARAM);
+    void FreeUndeliveredNotifications();
     void ShowLinkText(const char* text);
     void ShowLinkInTray(LinkState state, const char* text);
     void ShowTrayMenu();

@@ -175,6 +175,39 @@ TEST_F(Diagnostic, F8AfterAFailedRunAppendsBelowTheEarlierTexts) {
     EXPECT_EQ(CountRasCalls("RasDialA"), 2);
 }
 
+// A Login typed again while the F8 run still dials starts a second attempt;
+// its failure's box is up when the run's status comes, and the box's own
+// message loop hands that to the dialog: it is shown at once, not lost.
+TEST_F(Diagnostic, AStatusPostedWhileABoxIsUpIsShownAndFreed) {
+    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
+    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
+    const std::string heldDial =
+        "dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release + "\n";
+    WriteRasScenario(heldDial);
+    StartProduct();
+    TypeInto(kUserId, "u");
+    TypeInto(kPassword, "p");
+    PressF8();
+    // Past its entry's size query the run only dials, and that waits for the
+    // release whichever scenario it reads; the second attempt fails at once.
+    ASSERT_TRUE(WaitUntil([&] { return CountRasCalls("RasGetEntryPropertiesA") >= 1; }, kAttemptLimitMs));
+    WriteRasScenario(heldDial + "size.result=5\n");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDOK).click());
+    ASSERT_TRUE(WaitUntil([&] { return Control(kPassword).text().empty(); }, kReactionLimitMs));
+    TypeInto(kPassword, "p");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDOK).click());
+    Window box = product.waitForMessageBox("VPN Connection Error   ", kAttemptLimitMs);
+    ASSERT_TRUE(box);
+
+    SetEvent(dialRelease);
+    EXPECT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
+    EXPECT_TRUE(box.exists());
+    ASSERT_TRUE(box.child(IDOK).click());
+    CloseHandle(dialRelease);
+}
+
 // The strip goes 132 up to 138 and back down, one frame a tick, and ticks come
 // no faster than every 150 ms. So the n-th tick shows kCycle[(n - 1) % 12], and
 // by t ms after F8 at most t / 150 ticks (one more for the timer's rounding)
