@@ -64,12 +64,6 @@ std::string Spread(const Summary& s, const char* format) {
     return text;
 }
 
-std::string TempFolder() {
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    return std::string(temp, length > 0 && length < sizeof temp ? length : 0) + "qm-attempt-bench";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,7 +72,7 @@ int main(int argc, char** argv) {
 
     AttemptOptions options;
     options.dialDelayMs = kDialDelayMs;
-    options.folder = TempFolder();
+    options.folder = "qm-attempt-bench";
     std::vector<AttemptSample> all;
     std::vector<std::vector<AttemptSample>> byPolls;
     std::vector<double> memoryRatios;

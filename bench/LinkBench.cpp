@@ -8,26 +8,20 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Keyboard.h"
 #include "ProductSession.h"
-#include "StandinLog.h"
+#include "StandinWorld.h"
 #include "Summary.h"
 #include "WaitUntil.h"
+#include "resource.h"
 
 namespace {
 
 constexpr DWORD kDialDelayMs = 100;
 constexpr DWORD kIdleMs = 30000;
-
-std::string Folder() {
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    return std::string(temp, length > 0 && length < sizeof temp ? length : 0) + "qm-link-bench";
-}
 
 ULONGLONG Now() {
     FILETIME now;
@@ -36,7 +30,6 @@ ULONGLONG Now() {
 }
 
 double Ms(ULONGLONG ticks) { return static_cast<double>(ticks) / 10000.0; }
-ULONGLONG Time(const LogLine& line, const char* key) { return std::strtoull(line.Get(key).c_str(), nullptr, 10); }
 
 double CpuMs(HANDLE process) {
     FILETIME created, ended, kernel, user;
@@ -61,34 +54,25 @@ int Fail(const char* why) {
 
 int main(int argc, char** argv) {
     const int drops = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 15;
-    const std::string folder = Folder();
-    auto file = [&](const char* name) { return folder + "\\" + name; };
+    driver::StandinWorld standins("qm-link-bench");
     auto scenario = [&](const std::string& extra) {
-        std::ofstream(file("ras-scenario.txt"), std::ios::binary)
-            << "dial.delay_ms=" << kDialDelayMs << "\n" << extra;
+        standins.writeScenario("dial.delay_ms=" + std::to_string(kDialDelayMs) + "\n" + extra);
     };
-    CreateDirectoryA(folder.c_str(), nullptr);
-    for (const char* name : {"ras.log", "route.log", "routes.txt", "client.log"}) DeleteFileA(file(name).c_str());
     scenario("");
-    const std::string quitName = "qm-link-bench-quit-" + std::to_string(GetCurrentProcessId());
-    HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, quitName.c_str());
 
     driver::ProductSession product;
     driver::ProductSession::Options options;
-    options.environment = {{"QM_RAS_SCENARIO", file("ras-scenario.txt")}, {"QM_RAS_LOG", file("ras.log")},
-                           {"QM_ROUTE_LOG", file("route.log")},           {"QM_ROUTE_TABLE", file("routes.txt")},
-                           {"QM_CLIENT_LOG", file("client.log")},         {"QM_CLIENT_QUIT_EVENT", quitName},
-                           {"QM_CLIENT_HIDDEN", "1"}};
+    options.environment = standins.environment();
     if (!product.start(options)) return Fail("the program did not start");
     driver::Window dialog = product.waitForWindow();
     if (!dialog) return Fail("no login window");
-    driver::Keyboard::postText(dialog.child(1000), "bench");
-    driver::Keyboard::postText(dialog.child(1001), "pw");
+    driver::Keyboard::postText(dialog.child(IDC_USER_ID), "bench");
+    driver::Keyboard::postText(dialog.child(IDC_PASSWORD), "pw");
     if (!driver::WaitUntil([&] { return dialog.child(IDOK).enabled(); }, driver::kReactionLimitMs) ||
         !dialog.child(IDOK).click())
         return Fail("Login could not be pressed");
     auto routesAtLeast = [&](size_t count) {
-        return driver::WaitUntil([&] { return ReadLog(file("route.log")).size() >= count; }, driver::kAttemptLimitMs,
+        return driver::WaitUntil([&] { return standins.routeRuns().size() >= count; }, driver::kAttemptLimitMs,
                                  5);
     };
     if (!routesAtLeast(5) || !driver::WaitUntil([&] { return !dialog.visible(); }, driver::kAttemptLimitMs))
@@ -108,24 +92,24 @@ int main(int argc, char** argv) {
         scenario("drop.serial=" + std::to_string(drop) + "\n");
         if (!routesAtLeast(5u * (drop + 1))) return Fail("a drop was not restored");
         std::vector<LogLine> seen;
-        for (const LogLine& line : CallsOf(ReadLog(file("ras.log")), "RasGetConnectStatusA"))
+        for (const LogLine& line : CallsOf(standins.rasCalls(), "RasGetConnectStatusA"))
             if (line.Has("dropped")) seen.push_back(line);
-        const std::vector<LogLine> runs = ReadLog(file("route.log"));
+        const std::vector<LogLine> runs = standins.routeRuns();
         if (seen.size() != static_cast<size_t>(drop)) return Fail("the drop was not seen once");
-        const ULONGLONG noticed = Time(seen.back(), "time");
+        const ULONGLONG noticed = seen.back().Time("time");
         double inRoutes = 0;
-        for (size_t i = runs.size() - 5; i < runs.size(); ++i) inRoutes += Ms(Time(runs[i], "end") - Time(runs[i], "start"));
+        for (size_t i = runs.size() - 5; i < runs.size(); ++i)
+            inRoutes += Ms(runs[i].Time("end") - runs[i].Time("start"));
         detection.push_back(Ms(noticed - dropped));
-        overhead.push_back(Ms(Time(runs.back(), "end") - noticed) - kDialDelayMs - inRoutes);
+        overhead.push_back(Ms(runs.back().Time("end") - noticed) - kDialDelayMs - inRoutes);
         Sleep(1500);  // the link healthy for a while before the next drop
     }
     // The same counter over the drops, which cost real work: a check that the
     // system reports another process's CPU time at all.
     const double dropsCpuPerMinute =
         (CpuMs(product.process()) - cpuBeforeDrops) * 60000.0 / (GetTickCount() - dropsStarted);
-    SetEvent(quit);
+    standins.releaseClient();
     product.waitForExit(driver::kAttemptLimitMs);
-    CloseHandle(quit);
 
     std::printf("One session, its link dropped %d times while the client ran; the RAS stand-in takes %lu ms to "
                 "dial. Medians with the interquartile range and the full range.\n\n",

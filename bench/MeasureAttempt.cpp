@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -12,22 +10,20 @@
 #include "Keyboard.h"
 #include "ProductSession.h"
 #include "ResponsivenessProbe.h"
+#include "SettingsStore.h"
+#include "StandinWorld.h"
 #include "WaitUntil.h"
+#include "resource.h"
 
 namespace bench {
 namespace {
 
-constexpr const char* kProductKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
-constexpr int kUserId = 1000;
-constexpr int kPassword = 1001;
 constexpr DWORD kClientStartLimitMs = 30000;
 constexpr DWORD kHideLimitMs = 30000;
 // Long enough after the hide for the program to settle into supervising.
 constexpr DWORD kSupervisingMs = 300;
 constexpr DWORD kEndLimitMs = 20000;
 constexpr int kRouteCommands = 5;
-
-using Fields = std::vector<std::pair<std::string, std::string>>;
 
 ULONGLONG SystemTime() {
     FILETIME now;
@@ -41,61 +37,16 @@ ULONGLONG AsNumber(const FILETIME& time) {
 
 double Ms(ULONGLONG from, ULONGLONG to) { return (static_cast<double>(to) - static_cast<double>(from)) / 1e4; }
 
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// "key=value" pairs separated by tabs, as both stand-ins log them.
-Fields SplitFields(const std::string& line) {
-    Fields fields;
-    std::istringstream in(line);
-    std::string field;
-    while (std::getline(in, field, '\t')) {
-        size_t equals = field.find('=');
-        if (equals != std::string::npos) fields.emplace_back(field.substr(0, equals), field.substr(equals + 1));
-    }
-    return fields;
-}
-
-ULONGLONG NumberField(const Fields& fields, const char* key) {
-    for (const auto& field : fields)
-        if (field.first == key) return std::strtoull(field.second.c_str(), nullptr, 10);
-    return 0;
-}
-
 // When the RAS stand-in was first entered through this entry point; 0 if never.
-ULONGLONG FirstRasCall(const std::string& log, const char* call) {
-    const std::string wanted = std::string("call=") + call + "\t";
-    for (const std::string& line : ReadLines(log))
-        if (line.compare(0, wanted.size(), wanted) == 0) return NumberField(SplitFields(line), "time");
-    return 0;
-}
-
-std::string ClientLogValue(const std::string& log, const char* key) {
-    const std::string prefix = std::string(key) + "=";
-    for (const std::string& line : ReadLines(log))
-        if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
-    return std::string();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+ULONGLONG FirstRasCall(const std::vector<LogLine>& calls, const char* call) {
+    const std::vector<LogLine> found = CallsOf(calls, call);
+    return found.empty() ? 0 : found.front().Time("time");
 }
 
 class Attempt {
 public:
-    explicit Attempt(const AttemptOptions& options) : options_(options) {}
-    ~Attempt() {
-        session_.close();
-        if (quit_) CloseHandle(quit_);
-    }
+    explicit Attempt(const AttemptOptions& options) : options_(options), standins_(options.folder) {}
+    ~Attempt() { session_.close(); }
 
     AttemptSample run() {
         if (prepare() && startProduct() && enterCredentials() && connect() && endClient()) readLogs();
@@ -103,42 +54,31 @@ public:
     }
 
 private:
-    std::string file(const char* name) const { return options_.folder + "\\" + name; }
-
     bool fail(const std::string& why) {
         sample_.failure = why;
         return false;
     }
 
     bool prepare() {
-        CreateDirectoryA(options_.folder.c_str(), nullptr);
-        for (const char* name : {"ras.log", "route.log", "routes.txt", "client.log"}) DeleteFileA(file(name).c_str());
         std::string polls = options_.hangUpPolls < 0 ? "never" : std::to_string(options_.hangUpPolls);
-        WriteFile(file("ras-scenario.txt"),
-                  "dial.delay_ms=" + std::to_string(options_.dialDelayMs) + "\nhangup.polls=" + polls + "\n");
+        standins_.writeScenario("dial.delay_ms=" + std::to_string(options_.dialDelayMs) + "\nhangup.polls=" + polls +
+                                "\n");
         // No stored login name: the User ID box starts empty.
-        RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
-        quitName_ = "qm-bench-client-quit-" + std::to_string(GetCurrentProcessId());
-        quit_ = CreateEventA(nullptr, TRUE, FALSE, quitName_.c_str());
-        return quit_ ? true : fail("CreateEvent error " + std::to_string(GetLastError()));
+        RegDeleteKeyA(HKEY_CURRENT_USER, SettingsStore::kProductKey);
+        return true;
     }
 
     bool startProduct() {
         driver::ProductSession::Options start;
-        start.environment = {
-            {"QM_RAS_SCENARIO", file("ras-scenario.txt")}, {"QM_RAS_LOG", file("ras.log")},
-            {"QM_ROUTE_LOG", file("route.log")},           {"QM_ROUTE_TABLE", file("routes.txt")},
-            {"QM_CLIENT_LOG", file("client.log")},         {"QM_CLIENT_QUIT_EVENT", quitName_},
-            {"QM_CLIENT_HIDDEN", "1"},
-        };
+        start.environment = standins_.environment();
         if (!session_.start(start)) return fail("CreateProcess error " + std::to_string(session_.lastError()));
         window_ = session_.waitForWindow();
         return window_ ? true : fail("the login window did not appear");
     }
 
     bool enterCredentials() {
-        if (!driver::Keyboard::postText(window_.child(kUserId), "jsmith") ||
-            !driver::Keyboard::postText(window_.child(kPassword), "pa55"))
+        if (!driver::Keyboard::postText(window_.child(IDC_USER_ID), "jsmith") ||
+            !driver::Keyboard::postText(window_.child(IDC_PASSWORD), "pa55"))
             return fail("could not type the credentials");
         return driver::WaitUntil([&] { return window_.child(IDOK).enabled(); }, driver::kReactionLimitMs)
                    ? true
@@ -152,7 +92,7 @@ private:
         if (!probe_->start()) return fail("the probe thread did not start");
         clicked_ = SystemTime();
         if (!window_.child(IDOK).click()) return fail("Login could not be clicked");
-        if (!driver::WaitUntil([&] { return !ClientLogValue(file("client.log"), "started").empty(); },
+        if (!driver::WaitUntil([&] { return !standins_.clientLogValue("started").empty(); },
                                kClientStartLimitMs, 5))
             return fail("the client did not start");
         if (!driver::WaitUntil([&] { return !window_.visible(); }, kHideLimitMs, 5))
@@ -164,10 +104,10 @@ private:
     }
 
     bool endClient() {
-        DWORD clientId = std::strtoul(ClientLogValue(file("client.log"), "pid").c_str(), nullptr, 10);
+        DWORD clientId = std::strtoul(standins_.clientLogValue("pid").c_str(), nullptr, 10);
         HANDLE client = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, clientId);
         if (!client) return fail("OpenProcess on the client error " + std::to_string(GetLastError()));
-        SetEvent(quit_);
+        standins_.releaseClient();
         bool clientEnded = WaitForSingleObject(client, kEndLimitMs) == WAIT_OBJECT_0;
         bool productEnded = clientEnded && session_.waitForExit(kEndLimitMs);
         std::vector<ResponsivenessProbe::Sample> answers = probe_->stop();
@@ -184,20 +124,19 @@ private:
     }
 
     void readLogs() {
-        const std::string ras = file("ras.log");
+        const std::vector<LogLine> ras = standins_.rasCalls();
         ULONGLONG firstCall = FirstRasCall(ras, "RasGetEntryPropertiesA");
         ULONGLONG dial = FirstRasCall(ras, "RasDialA");
         ULONGLONG projection = FirstRasCall(ras, "RasGetProjectionInfoA");
-        ULONGLONG clientCreated = std::strtoull(ClientLogValue(file("client.log"), "created").c_str(), nullptr, 10);
-        std::vector<std::string> routes = ReadLines(file("route.log"));
+        ULONGLONG clientCreated = std::strtoull(standins_.clientLogValue("created").c_str(), nullptr, 10);
+        const std::vector<LogLine> routes = standins_.routeRuns();
         if (!firstCall || !dial || !projection || !clientCreated || routes.size() != kRouteCommands) {
             fail("the stand-ins' logs miss a step (" + std::to_string(routes.size()) + " route commands)");
             return;
         }
         ULONGLONG lastRouteEnd = 0;
-        for (const std::string& line : routes) {
-            Fields fields = SplitFields(line);
-            ULONGLONG start = NumberField(fields, "start"), end = NumberField(fields, "end");
+        for (const LogLine& run : routes) {
+            ULONGLONG start = run.Time("start"), end = run.Time("end");
             sample_.routesInsideMs += Ms(start, end);
             lastRouteEnd = std::max(lastRouteEnd, end);
         }
@@ -222,11 +161,10 @@ private:
     }
 
     const AttemptOptions& options_;
+    driver::StandinWorld standins_;
     AttemptSample sample_;
     driver::ProductSession session_;
     driver::Window window_;
-    std::string quitName_;
-    HANDLE quit_ = nullptr;
     std::unique_ptr<ResponsivenessProbe> probe_;
     ULONGLONG clicked_ = 0;
     ULONGLONG hidden_ = 0;

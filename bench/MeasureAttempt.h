@@ -13,7 +13,8 @@ struct AttemptOptions {
     DWORD dialDelayMs = 500;
     // Status queries after the hang-up that still find the connection.
     int hangUpPolls = 2;
-    // A folder of the benchmark's own for the stand-ins' logs and scenario.
+    // The name of a folder of the benchmark's own, in the temporary folder,
+    // for the stand-ins' logs and scenario.
     std::string folder;
 };
 

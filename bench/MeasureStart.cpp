@@ -5,11 +5,10 @@
 #include "CommittedPrivateBytes.h"
 #include "FindTopLevelWindow.h"
 #include "ProductSession.h"
+#include "resource.h"
 
 namespace bench {
 namespace {
-
-constexpr int kUserId = 1000;
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
@@ -21,7 +20,7 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 bool DialogReady(DWORD processId, const char* caption) {
     driver::Window dialog = driver::FindTopLevelWindow(processId, nullptr, caption);
     if (!dialog || !dialog.visible()) return false;
-    driver::Window userId = dialog.child(kUserId);
+    driver::Window userId = dialog.child(IDC_USER_ID);
     char text[64];
     return userId && userId.send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), nullptr, 1000);
 }

@@ -13,12 +13,6 @@ namespace {
 
 using driver::ProductSession;
 
-std::string BenchFolder() {
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    return std::string(temp, length) + "qm-bench-test";
-}
-
 TEST(Summary, QuantilesInterpolateBetweenTheOrderedValues) {
     bench::Summary s({4, 1, 3, 2});
     EXPECT_DOUBLE_EQ(s.median(), 2.5);
@@ -43,7 +37,7 @@ TEST(Bench, AttemptStagesAddUpToTheOverheadAndTeardownWaitsForThePoll) {
     bench::AttemptOptions options;
     options.dialDelayMs = 100;
     options.hangUpPolls = 1;
-    options.folder = BenchFolder();
+    options.folder = "qm-bench-test";
     bench::AttemptSample sample = bench::MeasureAttempt(options);
     ASSERT_TRUE(sample.ok) << sample.failure;
 

@@ -10,6 +10,7 @@
 #include "Screen.h"
 #include "SystemFolders.h"
 #include "WaitUntil.h"
+#include "resource.h"
 
 #include <cstdio>
 #include <fstream>
@@ -103,12 +104,12 @@ TEST_F(BaselineDialog, ReadsTheControlsInTemplateOrder) {
     const std::vector<Expected> expected = {
         {-1, "Static", "User ID", 55, 52, 24, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0},
         {-1, "Static", "Password", 55, 64, 30, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0},
-        {1001, "Edit", "", 90, 63, 49, 12, edit | ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-        {1000, "Edit", "", 90, 50, 49, 12, edit | ES_UPPERCASE | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        {IDC_PASSWORD, "Edit", "", 90, 63, 49, 12, edit | ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        {IDC_USER_ID, "Edit", "", 90, 50, 49, 12, edit | ES_UPPERCASE | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
         {IDOK, "Button", "Login", 90, 131, 50, 13, WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 0},
         {IDCANCEL, "Button", "Cancel", 147, 132, 50, 11, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0},
         {-1, "Static", nullptr, 6, 6, 189, 33, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZEIMAGE, 0},
-        {1003, "Edit", "", 6, 89, 190, 39, edit | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE},
+        {IDC_STATUS, "Edit", "", 6, 89, 190, 39, edit | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE},
     };
     std::vector<Window> controls = dialog.children();
     ASSERT_EQ(controls.size(), expected.size());
@@ -155,10 +156,10 @@ TEST_F(BaselineDialog, ReadsTheWindowIcons) {
 }
 
 TEST_F(BaselineDialog, FocusStartsOnThePasswordAndTabFollowsTheTemplate) {
-    Window password = dialog.child(1001);
-    Window user = dialog.child(1000);
-    Window status = dialog.child(1003);
-    EXPECT_EQ(WaitForFocus(1001), password);
+    Window password = dialog.child(IDC_PASSWORD);
+    Window user = dialog.child(IDC_USER_ID);
+    Window status = dialog.child(IDC_STATUS);
+    EXPECT_EQ(WaitForFocus(IDC_PASSWORD), password);
 
     EXPECT_EQ(dialog.nextTabItem(password), user);
     EXPECT_EQ(dialog.nextTabItem(user), status);
@@ -168,24 +169,24 @@ TEST_F(BaselineDialog, FocusStartsOnThePasswordAndTabFollowsTheTemplate) {
     // Keys go to the active dialog, as the user's would.
     Keyboard::bringForward(dialog);
     ASSERT_TRUE(Keyboard::postKey(password, VK_TAB));
-    EXPECT_EQ(WaitForFocus(1000), user);
+    EXPECT_EQ(WaitForFocus(IDC_USER_ID), user);
 }
 
 TEST_F(BaselineDialog, PostedTypingReachesTheFocusedEdit) {
-    Window password = WaitForFocus(1001);
+    Window password = WaitForFocus(IDC_PASSWORD);
     ASSERT_TRUE(password);
     ASSERT_TRUE(Keyboard::postText(password, "secret"));
     EXPECT_TRUE(WaitUntil([&] { return password.text() == "secret"; }, kReactionLimitMs)) << password.text();
 
     ASSERT_TRUE(Keyboard::postKey(password, VK_TAB));
-    Window user = WaitForFocus(1000);
+    Window user = WaitForFocus(IDC_USER_ID);
     ASSERT_TRUE(user);
     ASSERT_TRUE(Keyboard::postText(user, "trader 7"));
     EXPECT_TRUE(WaitUntil([&] { return user.text() == "TRADER 7"; }, kReactionLimitMs)) << user.text();
 }
 
 TEST_F(BaselineDialog, SetTextIsReadBack) {
-    Window status = dialog.child(1003);
+    Window status = dialog.child(IDC_STATUS);
     const std::string text = "Client 10.0.0.2\r\nServer 10.0.0.1\r\n";
     ASSERT_TRUE(status.setText(text));
     EXPECT_EQ(status.text(), text);
@@ -213,7 +214,7 @@ TEST_F(BaselineDialog, DisabledButtonCannotBeClicked) {
 }
 
 TEST_F(BaselineDialog, PostedEnterPressesTheDefaultButton) {
-    Window focus = WaitForFocus(1001);
+    Window focus = WaitForFocus(IDC_PASSWORD);
     ASSERT_TRUE(focus);
     ASSERT_TRUE(Keyboard::postKey(focus, VK_RETURN));
     DWORD code = 0;
@@ -222,15 +223,16 @@ TEST_F(BaselineDialog, PostedEnterPressesTheDefaultButton) {
 }
 
 TEST_F(BaselineDialog, RealInputReachesTheForegroundDialog) {
-    ASSERT_TRUE(WaitForFocus(1001));
+    ASSERT_TRUE(WaitForFocus(IDC_PASSWORD));
     ASSERT_TRUE(Keyboard::bringForward(dialog)) << "foreground is " << GetForegroundWindow();
     ASSERT_TRUE(Keyboard::sendText(dialog, "pw1"));
-    Window password = dialog.child(1001);
+    Window password = dialog.child(IDC_PASSWORD);
     EXPECT_TRUE(WaitUntil([&] { return password.text() == "pw1"; }, kReactionLimitMs)) << password.text();
     ASSERT_TRUE(Keyboard::sendKey(dialog, VK_TAB));
-    EXPECT_TRUE(WaitForFocus(1000));
+    EXPECT_TRUE(WaitForFocus(IDC_USER_ID));
     ASSERT_TRUE(Keyboard::sendText(dialog, "ab"));
-    EXPECT_TRUE(WaitUntil([&] { return dialog.child(1000).text() == "AB"; }, kReactionLimitMs)) << dialog.child(1000).text();
+    EXPECT_TRUE(WaitUntil([&] { return dialog.child(IDC_USER_ID).text() == "AB"; }, kReactionLimitMs))
+        << dialog.child(IDC_USER_ID).text();
 }
 
 TEST_F(BaselineDialog, ScreenShowsTheBannerAndSavesAScreenshot) {

@@ -9,7 +9,6 @@
 
 #include "MapDialogUnits.h"
 #include "Screen.h"
-#include "resource.h"
 
 using driver::Keyboard;
 using driver::ProductSession;
@@ -21,8 +20,6 @@ using driver::Window;
 namespace e2e {
 namespace {
 
-constexpr int kLayoutShift = 67;
-
 class Diagnostic : public ProductTest {
 protected:
     void SetUp() override {
@@ -30,9 +27,9 @@ protected:
         ASSERT_TRUE(server.listening());
         // What a firm's installer sets: the marker, then host and port.
         const BYTE marker = 0;
-        WriteRegistryBinary("Is it safe?", &marker, 1);
-        WriteRegistryString("ConfigSvr IP", "127.0.0.1");
-        WriteRegistryDword("ConfigSvr Port", server.port());
+        WriteRegistryBinary(SettingsStore::kMarkerValue, &marker, 1);
+        WriteRegistryString(SettingsStore::kConfigHostValue, "127.0.0.1");
+        WriteRegistryDword(SettingsStore::kConfigPortValue, server.port());
     }
 
     std::string ExpectedStatus() const {
@@ -40,18 +37,18 @@ protected:
                std::to_string(server.port());
     }
 
-    void PressF8() const { ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_F8)); }
+    void PressF8() const { ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_F8)); }
 
     bool WaitForStatus(const std::string& text, DWORD timeoutMs = kAttemptLimitMs) const {
-        return WaitUntil([&] { return Control(kStatus).text() == text; }, timeoutMs);
+        return WaitUntil([&] { return Control(IDC_STATUS).text() == text; }, timeoutMs);
     }
 
-    bool ClientStarted() const { return !ReadFile(TestFile("client.log")).empty(); }
+    bool ClientStarted() const { return !ReadWholeFile(standins.clientLog()).empty(); }
 
     // Login once the status is shown; the client starts, ends, and so does the program.
     void LogInAndWaitForTheEnd() {
-        TypeInto(kUserId, "trader");
-        TypeInto(kPassword, "pw");
+        TypeInto(IDC_USER_ID, "trader");
+        TypeInto(IDC_PASSWORD, "pw");
         ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
         ASSERT_TRUE(Control(IDOK).click());
         EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
@@ -83,15 +80,15 @@ protected:
 };
 
 TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
-    WriteRasScenario("dial.delay_ms=300\n");
+    standins.writeScenario("dial.delay_ms=300\n");
     StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "500"}});
     const RECT compact = window.windowRect();
     const RECT login = Control(IDOK).rectInParent();
     const RECT cancel = Control(IDCANCEL).rectInParent();
 
     PressF8();
-    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
-    EXPECT_TRUE(Control(kStatus).visible());
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
+    EXPECT_TRUE(Control(IDC_STATUS).visible());
     const RECT grown = window.windowRect();
     EXPECT_EQ(grown.bottom - grown.top, compact.bottom - compact.top + kLayoutShift);
     EXPECT_EQ(grown.top, compact.top);
@@ -100,13 +97,13 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     EXPECT_TRUE(Control(IDCANCEL).enabled());
 
     // The status box keeps the firm's colour and cannot be typed into.
-    const RECT status = Control(kStatus).rectInParent();
+    const RECT status = Control(IDC_STATUS).rectInParent();
     const RECT client = window.clientRectOnScreen();
     EXPECT_TRUE(WaitUntil([&] {
         return Screen::pixel(client.left + status.right - 20, client.top + status.bottom - 4) ==
                kStatusBackground;
     }, kReactionLimitMs));
-    EXPECT_TRUE(Control(kStatus).style() & ES_READONLY);
+    EXPECT_TRUE(Control(IDC_STATUS).style() & ES_READONLY);
     SaveScreenshot("diagnostic");
 
     ASSERT_NO_FATAL_FAILURE(LogInAndWaitForTheEnd());
@@ -125,7 +122,7 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
 }
 
 TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {
-    WriteRasScenario("dial.delay_ms=0\nhangup.polls=5\n");
+    standins.writeScenario("dial.delay_ms=0\nhangup.polls=5\n");
     StartProduct();
     PressF8();
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
@@ -136,7 +133,7 @@ TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {
 }
 
 TEST_F(Diagnostic, F8WhileAWorkerIsHeldDoesNothing) {
-    WriteRasScenario("dial.delay_ms=1500\n");
+    standins.writeScenario("dial.delay_ms=1500\n");
     StartProduct();
     PressF8();
     Sleep(200);
@@ -144,20 +141,20 @@ TEST_F(Diagnostic, F8WhileAWorkerIsHeldDoesNothing) {
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
     PressF8();
     Sleep(500);
-    EXPECT_EQ(Control(kStatus).text(), ExpectedStatus());
+    EXPECT_EQ(Control(IDC_STATUS).text(), ExpectedStatus());
     EXPECT_EQ(CountRasCalls("RasDialA"), 1);
 }
 
 TEST_F(Diagnostic, F8AfterAFailedRunAppendsBelowTheEarlierTexts) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     const std::string client = InstalledClientPath();
     const std::string away = client + ".away";
     ASSERT_TRUE(MoveFileA(client.c_str(), away.c_str()));
     StartProduct();
     PressF8();
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
-    TypeInto(kUserId, "u");
-    TypeInto(kPassword, "p");
+    TypeInto(IDC_USER_ID, "u");
+    TypeInto(IDC_PASSWORD, "p");
     ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
     ASSERT_TRUE(Control(IDOK).click());
     Window box = product.waitForMessageBox("VPN Connection Error   ", kAttemptLimitMs);
@@ -215,7 +212,9 @@ TEST_F(Diagnostic, AStatusPostedWhileABoxIsUpIsShownAndFreed) {
 // previous one that shows it; a frame out of order needs a tick that cannot
 // have come yet.
 void ExpectFramesInCycleOrder(const std::vector<std::pair<int, DWORD>>& seen) {
-    const int kCycle[] = {132, 133, 134, 135, 136, 137, 138, 137, 136, 135, 134, 133};
+    const int kCycle[] = {IDB_PROGRESS_FIRST, IDB_PROGRESS_2, IDB_PROGRESS_3, IDB_PROGRESS_4,
+                          IDB_PROGRESS_5,     IDB_PROGRESS_6, IDB_PROGRESS_LAST, IDB_PROGRESS_6,
+                          IDB_PROGRESS_5,     IDB_PROGRESS_4, IDB_PROGRESS_3,    IDB_PROGRESS_2};
     const int kPeriodMs = 150;
     int tick = 0;
     std::string sequence;
@@ -232,7 +231,7 @@ void ExpectFramesInCycleOrder(const std::vector<std::pair<int, DWORD>>& seen) {
 TEST_F(Diagnostic, StripRunsThroughTheFramesAndIsGoneAfterReady) {
     Frames frames;
     ASSERT_TRUE(frames.complete());
-    WriteRasScenario("dial.delay_ms=7000\n");
+    standins.writeScenario("dial.delay_ms=7000\n");
     StartProduct();
     const DWORD pressed = GetTickCount();
     PressF8();
@@ -266,7 +265,8 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
     ASSERT_TRUE(atDouble.complete() && atSingle.complete());
     const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
     HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
-    WriteRasScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release + "\n");
+    standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
+                           "\n");
     StartProduct();
     PressF8();
     EXPECT_TRUE(WaitUntil([&] { return atSingle.identify(CaptureStrip()) != 0; }, kReactionLimitMs));
@@ -287,7 +287,7 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
     RECT status, full;
     ASSERT_TRUE(driver::MapDialogUnits(window, 6, 89, 190, 39, status));
     ASSERT_TRUE(driver::MapDialogUnits(window, 0, 0, 203, 147, full));
-    const RECT shown = Control(kStatus).rectInParent();
+    const RECT shown = Control(IDC_STATUS).rectInParent();
     EXPECT_TRUE(EqualRect(&status, &shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
     EXPECT_EQ(window.clientRect().bottom, full.bottom);
     CloseHandle(dialRelease);
@@ -296,7 +296,7 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
 TEST_F(Diagnostic, StripStopsWhenTheRunFails) {
     Frames frames;
     ASSERT_TRUE(frames.complete());
-    WriteRasScenario("dial.delay_ms=800\ndial.result=691\n");
+    standins.writeScenario("dial.delay_ms=800\ndial.result=691\n");
     StartProduct();
     PressF8();
     Window box = product.waitForMessageBox("VPN Connection Error   ", kAttemptLimitMs);
@@ -308,7 +308,7 @@ TEST_F(Diagnostic, StripStopsWhenTheRunFails) {
     Sleep(400);
     EXPECT_EQ(frames.identify(CaptureStrip()), 0);
     // No status came, so the dialog stays compact.
-    EXPECT_FALSE(Control(kStatus).visible());
+    EXPECT_FALSE(Control(IDC_STATUS).visible());
 }
 
 // Files named as the libraries and the tool the program takes from the system
@@ -316,7 +316,7 @@ TEST_F(Diagnostic, StripStopsWhenTheRunFails) {
 // find them first: a login and an F8 run behave as without them, and none is
 // loaded or run.
 TEST_F(Diagnostic, MarkersBesideTheProgramAndInItsCurrentFolderAreNeitherLoadedNorRun) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     const std::string home = TestFile("program"), current = TestFile("current");
     for (const std::string& folder : {home, current}) {
         CreateDirectoryA(folder.c_str(), nullptr);
@@ -333,32 +333,32 @@ TEST_F(Diagnostic, MarkersBesideTheProgramAndInItsCurrentFolderAreNeitherLoadedN
     ProductSession::Options options;
     options.program = home + "\\" + ProductSession::kProgramName;
     options.currentDirectory = current;
-    options.environment = Environment();
+    options.environment = standins.environment();
     options.environment.push_back({"QM_MARKER_LOG", TestFile("marker.log")});
     options.environment.push_back({"QM_CLIENT_EXIT_AFTER_MS", "500"});
     ASSERT_TRUE(product.start(options)) << "CreateProcess error " << product.lastError();
     window = product.waitForWindow();
     ASSERT_TRUE(window);
     PressF8();
-    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
     ASSERT_NO_FATAL_FAILURE(LogInAndWaitForTheEnd());
 
-    EXPECT_EQ(ReadFile(TestFile("marker.log")), "") << "a marker was loaded or run";
-    EXPECT_EQ(ReadLines(TestFile("route.log")).size(), 5u) << "the system's route.exe ran";
+    EXPECT_EQ(ReadWholeFile(TestFile("marker.log")), "") << "a marker was loaded or run";
+    EXPECT_EQ(standins.routeRuns().size(), 5u) << "the system's route.exe ran";
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
 }
 
 // The probe's socket library cannot be loaded: F8 reports it in the status box
 // like any failed probe, the program stays up, and its end hangs the link up.
 TEST_F(Diagnostic, AnUnloadableSocketLibraryIsAFailedProbeAndTheLinkIsHungUpAtTheEnd) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     OverrideLibraries({{"wsock32", ""}});
     StartProduct();
     PressF8();
     const std::string failed = "Client: 10.200.40.23\r\nServer: 10.200.40.1\r\n"
                                "CfgSvr port ping: Failed starting Windows Sockets 1.1, failed error=";
-    ASSERT_TRUE(WaitUntil([&] { return Control(kStatus).text().size() > failed.size(); }, kAttemptLimitMs));
-    EXPECT_EQ(Control(kStatus).text().substr(0, failed.size()), failed) << Control(kStatus).text();
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDC_STATUS).text().size() > failed.size(); }, kAttemptLimitMs));
+    EXPECT_EQ(Control(IDC_STATUS).text().substr(0, failed.size()), failed) << Control(IDC_STATUS).text();
     EXPECT_TRUE(product.running());
     ASSERT_TRUE(WaitUntil([&] { return Control(IDCANCEL).enabled(); }, kReactionLimitMs));
     ASSERT_TRUE(Control(IDCANCEL).click());

@@ -3,7 +3,6 @@
 #include "ProductTest.h"
 
 #include "Screen.h"
-#include "resource.h"
 
 using driver::Keyboard;
 using driver::ProductSession;
@@ -18,15 +17,6 @@ constexpr const char* kErrorCaption = "VPN Connection Error   ";
 constexpr const char* kEntry = "QuillMarsh Professional Trading";
 
 constexpr ULONGLONG kTicksPerSecond = 10000000;  // FILETIME's 100 ns
-
-// A time that the route stand-in logged for a run ("start" or "end").
-ULONGLONG RunTime(const std::string& run, const char* key) {
-    const std::string field = std::string(key) + "=";
-    size_t at = run.compare(0, field.size(), field) == 0 ? 0 : run.find("\t" + field);
-    if (at == std::string::npos) return 0;
-    if (at != 0) ++at;
-    return std::strtoull(run.c_str() + at + field.size(), nullptr, 10);
-}
 
 ULONGLONG Now() {
     FILETIME now;
@@ -56,8 +46,8 @@ protected:
     }
 
     void EnterCredentials(const std::string& user, const std::string& password) {
-        TypeInto(kUserId, user);
-        TypeInto(kPassword, password);
+        TypeInto(IDC_USER_ID, user);
+        TypeInto(IDC_PASSWORD, password);
         ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
     }
 
@@ -73,7 +63,7 @@ protected:
     }
 
     bool WaitForClientStart(DWORD timeoutMs = kAttemptLimitMs) const {
-        return WaitUntil([&] { return !ClientLogValue("started").empty(); }, timeoutMs);
+        return WaitUntil([&] { return !standins.clientLogValue("started").empty(); }, timeoutMs);
     }
 
     // True when anything but the dialog's colour shows in the strip where the
@@ -95,31 +85,31 @@ protected:
 TEST_F(LoginFlow, LoginIsEnabledOnlyWhileBothBoxesHoldText) {
     StartProduct();
     EXPECT_FALSE(Control(IDOK).enabled());
-    TypeInto(kUserId, "a");
-    ASSERT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "A"; }, kReactionLimitMs));
+    TypeInto(IDC_USER_ID, "a");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDC_USER_ID).text() == "A"; }, kReactionLimitMs));
     EXPECT_FALSE(Control(IDOK).enabled());
     // A blank is text too: nothing is trimmed.
-    TypeInto(kPassword, " ");
+    TypeInto(IDC_PASSWORD, " ");
     EXPECT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
-    TypeInto(kUserId, "\b");
+    TypeInto(IDC_USER_ID, "\b");
     EXPECT_TRUE(WaitUntil([&] { return !Control(IDOK).enabled(); }, kReactionLimitMs));
 }
 
 TEST_F(LoginFlow, StoredLoginNamePrefillsUserIdAndFocusesPassword) {
-    WriteRegistryString("Login Username", "JSMITH");
+    WriteRegistryString(SettingsStore::kLoginNameValue, "JSMITH");
     StartProduct();
-    EXPECT_EQ(Control(kUserId).text(), "JSMITH");
-    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(kPassword); }, kReactionLimitMs));
+    EXPECT_EQ(Control(IDC_USER_ID).text(), "JSMITH");
+    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(IDC_PASSWORD); }, kReactionLimitMs));
 }
 
 TEST_F(LoginFlow, WithoutStoredNameUserIdHasTheFocus) {
     StartProduct();
-    EXPECT_EQ(Control(kUserId).text(), "");
-    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(kUserId); }, kReactionLimitMs));
+    EXPECT_EQ(Control(IDC_USER_ID).text(), "");
+    EXPECT_TRUE(WaitUntil([&] { return Keyboard::focus(window) == Control(IDC_USER_ID); }, kReactionLimitMs));
 }
 
 TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
-    WriteRasScenario("dial.delay_ms=1500\n");
+    standins.writeScenario("dial.delay_ms=1500\n");
     // The client runs until the test has seen the dialog hide, so that the hide
     // can only have come from its own timer, however slow the machine.
     StartProduct();
@@ -129,19 +119,19 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
     // The attempt: connecting text, both buttons off, the password gone.
     EXPECT_TRUE(WaitUntil([&] { return !Control(IDCANCEL).enabled(); }, kReactionLimitMs));
     EXPECT_FALSE(Control(IDOK).enabled());
-    EXPECT_EQ(Control(kUserId).text(), "JSMITH");
-    EXPECT_TRUE(WaitUntil([&] { return Control(kPassword).text().empty(); }, kReactionLimitMs));
+    EXPECT_EQ(Control(IDC_USER_ID).text(), "JSMITH");
+    EXPECT_TRUE(WaitUntil([&] { return Control(IDC_PASSWORD).text().empty(); }, kReactionLimitMs));
     EXPECT_TRUE(ConnectingTextShown());
 
     ASSERT_TRUE(WaitForClientStart());
-    EXPECT_EQ(ClientLogValue("commandLine"),
+    EXPECT_EQ(standins.clientLogValue("commandLine"),
               "\"" + InstalledClientPath() + "\" JSMITH pa55");
-    const ULONGLONG clientCreated = std::stoull(ClientLogValue("created"));
+    const ULONGLONG clientCreated = std::stoull(standins.clientLogValue("created"));
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
     // Not before its 3.182 s; how late a busy machine lets it come is no verdict.
     EXPECT_GT((Now() - clientCreated) / 1e7, 3.1);
     EXPECT_TRUE(product.running()) << "the dialog hides while the client runs";
-    SetEvent(clientQuit);
+    standins.releaseClient();
 
     ASSERT_TRUE(product.waitForExit(kAttemptLimitMs));
     EXPECT_EQ(CountRasCalls("RasDialA"), 1);
@@ -162,20 +152,20 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
 }
 
 TEST_F(LoginFlow, EnterActsAsLoginOnceItIsEnabled) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     StartProduct({{"QM_CLIENT_EXIT_AFTER_MS", "0"}});
-    TypeInto(kUserId, "u");
-    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_RETURN));
+    TypeInto(IDC_USER_ID, "u");
+    ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_RETURN));
     Sleep(300);
     EXPECT_TRUE(Control(IDCANCEL).enabled()) << "Enter with Login disabled did something";
     EnterCredentials("", "p");
-    ASSERT_TRUE(Keyboard::postKey(Control(kPassword), VK_RETURN));
+    ASSERT_TRUE(Keyboard::postKey(Control(IDC_PASSWORD), VK_RETURN));
     EXPECT_TRUE(WaitForClientStart());
     EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
 }
 
 TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStillRun) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     // The first command, the DELETE, stalls until the test lets it go, so the
     // client can start only if the login stopped waiting for it.
     auto environment = StalledRoute("DELETE");
@@ -184,25 +174,25 @@ TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStill
     EnterCredentials("u", "p");
     ASSERT_TRUE(Control(IDOK).click());
     ASSERT_TRUE(WaitForClientStart());
-    const ULONGLONG clientCreated = std::stoull(ClientLogValue("created"));
+    const ULONGLONG clientCreated = std::stoull(standins.clientLogValue("created"));
     EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
 
     // The four ADDs ran, and each had ended before the client started.
-    std::vector<std::string> runs = ReadLines(TestFile("route.log"));
+    std::vector<LogLine> runs = standins.routeRuns();
     ASSERT_EQ(runs.size(), 4u);
-    for (const std::string& run : runs) {
-        EXPECT_NE(run.find("args=ADD "), std::string::npos) << run;
-        EXPECT_LT(RunTime(run, "end"), clientCreated) << run;
+    for (const LogLine& run : runs) {
+        EXPECT_EQ(run.Get("args").rfind("ADD ", 0), 0u) << run.Get("args");
+        EXPECT_LT(run.Time("end"), clientCreated) << run.Get("args");
     }
     // The DELETE, still stalled, was left to end on its own; let go, it does.
     SetEvent(routeRelease);
-    ASSERT_TRUE(WaitUntil([&] { return ReadLines(TestFile("route.log")).size() == 5; }, kAttemptLimitMs));
-    const std::string stalled = ReadLines(TestFile("route.log"))[4];
-    EXPECT_NE(stalled.find("args=DELETE 0.0.0.0 "), std::string::npos) << stalled;
-    EXPECT_NE(stalled.find("\texit=0\t"), std::string::npos) << stalled;
+    ASSERT_TRUE(WaitUntil([&] { return standins.routeRuns().size() == 5; }, kAttemptLimitMs));
+    const LogLine stalled = standins.routeRuns()[4];
+    EXPECT_EQ(stalled.Get("args").rfind("DELETE 0.0.0.0 ", 0), 0u) << stalled.Get("args");
+    EXPECT_EQ(stalled.Get("exit"), "0");
     // The login gave it its ten seconds before it went on.
-    EXPECT_GE(clientCreated, RunTime(stalled, "start") + 10 * kTicksPerSecond);
+    EXPECT_GE(clientCreated, stalled.Time("start") + 10 * kTicksPerSecond);
     ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after ",
                       "Command \"route ADD 10.200.3.0 ", "worker Hung up"}, {"Marigold!"});
 }
@@ -227,7 +217,7 @@ protected:
 
 TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
     const FailureCase& c = GetParam();
-    WriteRasScenario(std::string("dial.delay_ms=0\n") + c.scenario);
+    standins.writeScenario(std::string("dial.delay_ms=0\n") + c.scenario);
     if (c.removeClient) {
         movedClient = client + ".away";
         ASSERT_TRUE(MoveFileA(client.c_str(), movedClient.c_str()));
@@ -252,7 +242,7 @@ TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
     EXPECT_FALSE(Control(IDOK).enabled());
     // The link was hung up before the failure was reported.
     EXPECT_EQ(CountRasCalls("RasHangUpA"), CountRasCalls("RasDialA") > 0 ? 1 : 0);
-    TypeInto(kPassword, "again");
+    TypeInto(IDC_PASSWORD, "again");
     EXPECT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
     ASSERT_TRUE(Control(IDCANCEL).click());
     EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
@@ -272,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LoginFlow, NothingButTheAttemptsEndClosesTheDialogWhileItRuns) {
     // The attempt is held at its first route command until the test lets it
     // go, so it cannot have ended by itself while the test looks.
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     auto environment = StalledRoute("DELETE");
     environment.push_back({"QM_CLIENT_EXIT_AFTER_MS", "0"});
     StartProduct(environment);
@@ -283,9 +273,9 @@ TEST_F(LoginFlow, NothingButTheAttemptsEndClosesTheDialogWhileItRuns) {
     // Esc, Alt+F4 and the close command all arrive as IDCANCEL or WM_CLOSE.
     ASSERT_TRUE(window.post(WM_COMMAND, IDCANCEL, 0));
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
-    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_ESCAPE));
+    ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_ESCAPE));
     // F8 must not start a second dial beside this one.
-    ASSERT_TRUE(Keyboard::postKey(Control(kUserId), VK_F8));
+    ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_F8));
     Sleep(500);
     EXPECT_TRUE(product.running());
     EXPECT_TRUE(window.exists());
@@ -309,26 +299,21 @@ protected:
         ASSERT_TRUE(Control(IDOK).click());
         ASSERT_TRUE(WaitForClientStart());
         ASSERT_TRUE(WaitForRouteRuns(5));
-        clientPid = ClientLogValue("pid");
+        clientPid = standins.clientLogValue("pid");
     }
     bool WaitForRouteRuns(size_t count) const {
-        return WaitUntil([&] { return ReadLines(TestFile("route.log")).size() >= count; }, kAttemptLimitMs);
+        return WaitUntil([&] { return standins.routeRuns().size() >= count; }, kAttemptLimitMs);
     }
-    std::vector<std::string> RasLines(const char* call) const {
-        std::vector<std::string> lines;
-        for (const std::string& line : ReadLines(TestFile("ras.log")))
-            if (line.rfind(std::string("call=") + call + "\t", 0) == 0) lines.push_back(line);
-        return lines;
-    }
+    std::vector<LogLine> RasCalls(const char* call) const { return CallsOf(standins.rasCalls(), call); }
     // The stand-in's log line of the status query that first saw the drop.
-    std::string QueryThatSawTheDrop() const {
-        for (const std::string& line : RasLines("RasGetConnectStatusA"))
-            if (line.find("\tdropped=1") != std::string::npos) return line;
-        return std::string();
+    LogLine QueryThatSawTheDrop() const {
+        for (const LogLine& line : RasCalls("RasGetConnectStatusA"))
+            if (line.Get("dropped") == "1") return line;
+        return LogLine();
     }
     // The trading client is never touched: the same process runs on.
     void ExpectClientRunsOn() const {
-        EXPECT_EQ(ClientLogValue("pid"), clientPid);
+        EXPECT_EQ(standins.clientLogValue("pid"), clientPid);
         HANDLE client = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(clientPid));
         ASSERT_NE(client, nullptr);
         EXPECT_EQ(WaitForSingleObject(client, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -337,7 +322,7 @@ protected:
     // The client's end ends the program, with every handle a dial gave back
     // hung up.
     void EndTheClient() {
-        SetEvent(clientQuit);
+        standins.releaseClient();
         EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
         EXPECT_EQ(CountRasCalls("RasHangUpA"), CountRasCalls("RasDialA"));
     }
@@ -356,24 +341,26 @@ protected:
 };
 
 TEST_F(SupervisedSession, ADroppedLinkIsDialledAgainAndItsRoutesGoBackWithTheNewAddress) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
-    WriteRasScenario("dial.delay_ms=0\nprojection.client=10.200.41.7\ndrop.serial=1\n");
+    standins.writeScenario("dial.delay_ms=0\nprojection.client=10.200.41.7\ndrop.serial=1\n");
     ASSERT_TRUE(WaitForRouteRuns(10));
 
     // Noticed by a status query, hung up, dialled again, then the routes.
-    const std::vector<std::string> dials = RasLines("RasDialA");
+    const std::vector<LogLine> dials = RasCalls("RasDialA");
     ASSERT_EQ(dials.size(), 2u);
-    const std::string dropped = QueryThatSawTheDrop();
-    ASSERT_FALSE(dropped.empty()) << "no status query saw the drop";
-    EXPECT_LT(RunTime(dropped, "time"), RunTime(dials[1], "time"));
-    const std::vector<std::string> runs = ReadLines(TestFile("route.log"));
-    const std::vector<std::string> again(runs.begin() + 5, runs.end());
-    EXPECT_NE(again[0].find("\targs=DELETE 0.0.0.0 10.200.41.7\t"), std::string::npos) << again[0];
-    for (size_t i = 1; i < again.size(); ++i) EXPECT_NE(again[i].find("\targs=ADD "), std::string::npos) << again[i];
-    for (const std::string& run : again) {
-        EXPECT_NE(run.find(" 10.200.41.7\t"), std::string::npos) << run;
-        EXPECT_GT(RunTime(run, "start"), RunTime(dials[1], "time")) << run;
+    const LogLine dropped = QueryThatSawTheDrop();
+    ASSERT_TRUE(dropped.Has("dropped")) << "no status query saw the drop";
+    EXPECT_LT(dropped.Time("time"), dials[1].Time("time"));
+    const std::vector<LogLine> runs = standins.routeRuns();
+    const std::vector<LogLine> again(runs.begin() + 5, runs.end());
+    EXPECT_EQ(again[0].Get("args"), "DELETE 0.0.0.0 10.200.41.7");
+    for (size_t i = 1; i < again.size(); ++i)
+        EXPECT_EQ(again[i].Get("args").rfind("ADD ", 0), 0u) << again[i].Get("args");
+    for (const LogLine& run : again) {
+        const std::string args = run.Get("args");
+        EXPECT_TRUE(args.size() > 12 && args.compare(args.size() - 12, 12, " 10.200.41.7") == 0) << args;
+        EXPECT_GT(run.Time("start"), dials[1].Time("time")) << args;
     }
     ExpectClientRunsOn();
     EndTheClient();
@@ -387,37 +374,39 @@ TEST_F(SupervisedSession, ADroppedLinkIsDialledAgainAndItsRoutesGoBackWithTheNew
 }
 
 TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemAndShowsWhy) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
     // The gateway stays down for the first redials; then it refuses the
     // account, and no dial may follow that one.
-    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\ndial.fail_error=800\n");
-    ASSERT_TRUE(WaitUntil([&] { return RasLines("RasDialA").size() >= 4; }, kAttemptLimitMs));
-    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=2\ndial.fail_next=100\ndial.fail_error=691\n");
+    standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n"
+                           "dial.fail_error=800\n");
+    ASSERT_TRUE(WaitUntil([&] { return RasCalls("RasDialA").size() >= 4; }, kAttemptLimitMs));
+    standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=2\ndial.fail_next=100\n"
+                           "dial.fail_error=691\n");
     ASSERT_TRUE(WaitUntil([&] { return window.visible(); }, kAttemptLimitMs)) << "the dialog did not come back";
-    ASSERT_TRUE(WaitUntil([&] { return Control(kStatus).text().find("No more dials") != std::string::npos; },
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDC_STATUS).text().find("No more dials") != std::string::npos; },
                           kReactionLimitMs));
-    EXPECT_NE(Control(kStatus).text().find("No more dials: RasDial QuillMarsh Professional Trading failed error=691"),
+    EXPECT_NE(Control(IDC_STATUS).text().find("No more dials: RasDial QuillMarsh Professional Trading failed error=691"),
               std::string::npos)
-        << Control(kStatus).text();
+        << Control(IDC_STATUS).text();
     EXPECT_FALSE(Control(IDCANCEL).enabled()) << "only the client's end ends the program";
 
     // The pauses grow: the redials come no sooner than 0, 2, 4 and 8 s after
     // the query that saw the loss (how much later a busy machine makes them is
     // the benchmark's business), and the refused one was the last.
-    const std::string dropped = QueryThatSawTheDrop();
-    ASSERT_FALSE(dropped.empty());
-    const std::vector<std::string> dials = RasLines("RasDialA");
+    const LogLine dropped = QueryThatSawTheDrop();
+    ASSERT_TRUE(dropped.Has("dropped"));
+    const std::vector<LogLine> dials = RasCalls("RasDialA");
     ASSERT_GE(dials.size(), 5u);
     const ULONGLONG kSlack = kTicksPerSecond / 20;
     const ULONGLONG pauses[] = {0, 2, 4, 8};
     for (size_t i = 0; i < 4; ++i)
-        EXPECT_GE(RunTime(dials[i + 1], "time") + kSlack, RunTime(dropped, "time") + pauses[i] * kTicksPerSecond)
+        EXPECT_GE(dials[i + 1].Time("time") + kSlack, dropped.Time("time") + pauses[i] * kTicksPerSecond)
             << "redial " << i + 1;
-    EXPECT_NE(dials.back().find("\tresult=691"), std::string::npos) << dials.back();
+    EXPECT_EQ(dials.back().Get("result"), "691");
     ExpectClientRunsOn();
     EndTheClient();
-    EXPECT_EQ(RasLines("RasDialA").size(), dials.size()) << "a dial after the refused one";
+    EXPECT_EQ(RasCalls("RasDialA").size(), dials.size()) << "a dial after the refused one";
     ExpectSupportLog({"worker The link is lost", "worker Dial 1 since the loss failed: ", "worker Dial 2 since the loss",
                       "worker No more dials after ", "dialog Dialog shown: the link is down",
                       "worker Trading client exited"},
@@ -425,19 +414,19 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
 }
 
 TEST_F(SupervisedSession, ALongOutageBringsTheDialogBackUntilTheLinkIsRestored) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
-    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n");
+    standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n");
     // Over 20 s down: the dialog is back with the outage in its status box.
     ASSERT_TRUE(WaitUntil([&] { return window.visible(); }, kAttemptLimitMs)) << "the dialog did not come back";
-    const std::string shown = Control(kStatus).text();
+    const std::string shown = Control(IDC_STATUS).text();
     EXPECT_EQ(shown.rfind("VPN link down since ", 0), 0u) << shown;
     EXPECT_NE(shown.find("\r\nDials tried: "), std::string::npos) << shown;
     EXPECT_NE(shown.find("\r\nNext dial in "), std::string::npos) << shown;
     // The gateway is back and the user asks for a dial: the link is restored
     // and the dialog goes again.
-    WriteRasScenario("dial.delay_ms=0\ndrop.serial=1\n");
+    standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\n");
     ASSERT_TRUE(window.post(WM_COMMAND, IDM_TRAY_RECONNECT, 0));
     ASSERT_TRUE(WaitForRouteRuns(10));
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs)) << "the dialog stayed";
@@ -450,7 +439,7 @@ TEST_F(SupervisedSession, ALongOutageBringsTheDialogBackUntilTheLinkIsRestored) 
 }
 
 TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnce) {
-    WriteRasScenario("dial.delay_ms=0\n");
+    standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
     // Explorer started again: the icon comes back.

@@ -3,7 +3,6 @@
 #include "ProductTest.h"
 
 #include "MapDialogUnits.h"
-#include "resource.h"
 #include "Screen.h"
 
 using driver::MapDialogUnitsAtDpi;
@@ -14,7 +13,6 @@ using driver::Window;
 namespace e2e {
 namespace {
 
-constexpr int kLayoutShift = 67;
 constexpr size_t kBannerIndex = 6;
 constexpr int kBannerWidth = 284;
 constexpr int kBannerHeight = 54;
@@ -31,14 +29,14 @@ struct TemplateControl {
 const TemplateControl kControls[] = {
     {-1, "Static", "User ID", 55, 52, 24, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
     {-1, "Static", "Password", 55, 64, 30, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-    {kPassword, "Edit", "", 90, 63, 49, 12,
+    {IDC_PASSWORD, "Edit", "", 90, 63, 49, 12,
      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_PASSWORD | ES_AUTOHSCROLL},
-    {kUserId, "Edit", "", 90, 50, 49, 12,
+    {IDC_USER_ID, "Edit", "", 90, 50, 49, 12,
      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_UPPERCASE | ES_AUTOHSCROLL},
     {IDOK, "Button", "Login", 90, 131, 50, 13, WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_DEFPUSHBUTTON},
     {IDCANCEL, "Button", "Cancel", 147, 132, 50, 11, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON},
     {-1, "Static", "", 6, 6, 189, 33, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZEIMAGE},
-    {kStatus, "Edit", "", 6, 89, 190, 39,
+    {IDC_STATUS, "Edit", "", 6, 89, 190, 39,
      WS_CHILD | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_READONLY},
 };
 
@@ -176,7 +174,7 @@ TEST_F(LoginWindow, CarriesItsIconInBothSizes) {
                                  nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
     for (int size : {32, 16}) {
-        HANDLE icon = LoadImageA(exe, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0);
+        HANDLE icon = LoadImageA(exe, MAKEINTRESOURCEA(IDI_LOGIN_ICON), IMAGE_ICON, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
         if (icon) DestroyIcon(static_cast<HICON>(icon));
     }
@@ -208,7 +206,7 @@ TEST_P(LoginWindowAtEachScale, ShowsTheTemplateControlsInTheCompactLayout) {
         SCOPED_TRACE(std::string("control ") + std::to_string(i) + " \"" + want.text + "\"");
         EXPECT_EQ(control.id(), want.id);
         EXPECT_EQ(Lower(control.className()), Lower(want.className));
-        if (want.id != kPassword && i != kBannerIndex) {
+        if (want.id != IDC_PASSWORD && i != kBannerIndex) {
             EXPECT_EQ(control.text(), want.text);
         }
         // The dialog manager turns the border of an edit into a sunken edge.
@@ -217,7 +215,7 @@ TEST_P(LoginWindowAtEachScale, ShowsTheTemplateControlsInTheCompactLayout) {
         EXPECT_EQ(style & want.style, want.style) << std::hex << control.style();
     }
     ExpectCompactLayout(displayDpi);
-    EXPECT_FALSE(Control(kStatus).visible());
+    EXPECT_FALSE(Control(IDC_STATUS).visible());
     EXPECT_FALSE(Control(IDOK).enabled());
     EXPECT_TRUE(Control(IDCANCEL).enabled());
 
@@ -239,20 +237,20 @@ TEST_P(LoginWindowAtEachScale, ShowsTheTemplateControlsInTheCompactLayout) {
 }
 
 TEST_F(LoginWindow, TabsFromPasswordToUserIdAndBack) {
-    const Window password = Control(kPassword);
-    const Window user = Control(kUserId);
+    const Window password = Control(IDC_PASSWORD);
+    const Window user = Control(IDC_USER_ID);
     EXPECT_EQ(window.nextTabItem(password), user);
     // The hidden status box is no stop.
     EXPECT_EQ(window.nextTabItem(user), password);
 }
 
 TEST_F(LoginWindow, UserIdShowsUpperCaseAndPasswordMasks) {
-    TypeInto(kUserId, "trader7");
-    EXPECT_TRUE(WaitUntil([&] { return Control(kUserId).text() == "TRADER7"; }, kReactionLimitMs))
-        << Control(kUserId).text();
+    TypeInto(IDC_USER_ID, "trader7");
+    EXPECT_TRUE(WaitUntil([&] { return Control(IDC_USER_ID).text() == "TRADER7"; }, kReactionLimitMs))
+        << Control(IDC_USER_ID).text();
 
     LRESULT maskCharacter = 0;
-    ASSERT_TRUE(Control(kPassword).send(EM_GETPASSWORDCHAR, 0, 0, &maskCharacter));
+    ASSERT_TRUE(Control(IDC_PASSWORD).send(EM_GETPASSWORDCHAR, 0, 0, &maskCharacter));
     EXPECT_NE(maskCharacter, 0);
 }
 
@@ -263,7 +261,7 @@ TEST_P(LoginWindowAtEachScale, PaintsTheFirmsColoursWithoutBlackBehindTheLabels)
     EXPECT_EQ(ClientPixel(client.right - 3, client.bottom - 3), kBackground);
 
     // Inside the boxes, away from their borders and text.
-    for (int id : {kUserId, kPassword}) {
+    for (int id : {IDC_USER_ID, IDC_PASSWORD}) {
         const RECT box = Control(id).rectInParent();
         const int x = box.right - 5, y = (box.top + box.bottom) / 2;
         EXPECT_TRUE(WaitUntil([&] { return ClientPixel(x, y) == kWhite; }, kReactionLimitMs))
@@ -289,7 +287,6 @@ TEST_P(LoginWindowAtEachScale, PaintsTheFirmsColoursWithoutBlackBehindTheLabels)
 TEST_P(LoginWindowAtEachScale, DrawsTheStripAtItsScaledPlaceInsideTheWindow) {
     Frames frames(FirstFrameFor(displayDpi));
     ASSERT_TRUE(frames.complete());
-    const UINT_PTR kAnimationTimer = 6969;
     EXPECT_TRUE(WaitUntil(
         [&] {
             return window.send(WM_TIMER, kAnimationTimer, 0) && frames.identify(CaptureStrip(displayDpi)) != 0;

@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -15,17 +14,6 @@
 namespace e2e {
 
 namespace {
-void DeleteFolderFiles(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // The session's display scale, which every program of it starts with.
 UINT SessionDpi() {
     HDC screen = GetDC(nullptr);
@@ -45,55 +33,38 @@ void SeePhysicalPixels() {
 
 HKEY OpenProductKey() {
     HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    RegCreateKeyExA(HKEY_CURRENT_USER, SettingsStore::kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                     nullptr);
     return key;
 }
 }  // namespace
 
-void ProductTest::SetUp() {
+std::string ProductTest::NameOfThisTest() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
     std::string name = std::string(info->test_suite_name()) + "-" + info->name();
     for (char& c : name)
         if (c == '/' || c == '\\') c = '_';
-    folder = std::string(temp) + "qm-e2e-" + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    DeleteFolderFiles(folder);
-    clientQuitName = "qm-e2e-client-quit-" + std::to_string(GetCurrentProcessId());
-    clientQuit = CreateEventA(nullptr, TRUE, FALSE, clientQuitName.c_str());
+    return name;
+}
+
+void ProductTest::SetUp() {
     // Every test starts from a profile without the product's key.
-    RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
-    supportLogStart = ReadFile(SupportLogPath()).size();
+    RegDeleteKeyA(HKEY_CURRENT_USER, SettingsStore::kProductKey);
+    supportLogStart = ReadWholeFile(SupportLogPath()).size();
     SeePhysicalPixels();
 }
 
 void ProductTest::TearDown() {
     // A trading client that outlived the program would hold the test's output
     // open; it ends when told to.
-    SetEvent(clientQuit);
+    standins.releaseClient();
     product.close();
     Sleep(100);
-    CloseHandle(clientQuit);
-}
-
-std::vector<std::pair<std::string, std::string>> ProductTest::Environment() const {
-    return {
-        {"QM_RAS_SCENARIO", TestFile("ras-scenario.txt")},
-        {"QM_RAS_LOG", TestFile("ras.log")},
-        {"QM_ROUTE_LOG", TestFile("route.log")},
-        {"QM_ROUTE_TABLE", TestFile("routes.txt")},
-        {"QM_CLIENT_LOG", TestFile("client.log")},
-        {"QM_CLIENT_QUIT_EVENT", clientQuitName},
-        // Its window would take the focus from the dialog.
-        {"QM_CLIENT_HIDDEN", "1"},
-    };
 }
 
 void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::string>>& extra) {
     driver::ProductSession::Options options;
-    options.environment = Environment();
+    options.environment = standins.environment();
     options.environment.insert(options.environment.end(), extra.begin(), extra.end());
     // A scale is set at sign-in; the rig starts a test named AtNNNdpi in a
     // session at that scale (tests/rig/wine-run.sh.in).
@@ -105,7 +76,7 @@ void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::str
 
 bool ProductTest::StartAnotherCopy(driver::ProductSession& session) {
     driver::ProductSession::Options options;
-    options.environment = Environment();
+    options.environment = standins.environment();
     return session.start(options);
 }
 
@@ -130,9 +101,9 @@ driver::ScreenImage ProductTest::CaptureStrip(UINT dpi) const {
 }
 
 Frames::Frames(int firstId) {
-    for (int i = 0; i <= kLastFrame - kFirstFrame; ++i) {
+    for (int i = 0; i <= IDB_PROGRESS_LAST - IDB_PROGRESS_FIRST; ++i) {
         std::vector<uint32_t> pixels;
-        if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[kFirstFrame + i] = pixels;
+        if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[IDB_PROGRESS_FIRST + i] = pixels;
     }
 }
 
@@ -180,12 +151,6 @@ bool ProductTest::ProgramBitmap(int id, SIZE& size, std::vector<uint32_t>& pixel
     return read;
 }
 
-std::string ProductTest::TestFile(const char* name) const { return folder + "\\" + name; }
-
-void ProductTest::WriteRasScenario(const std::string& lines) const {
-    std::ofstream(TestFile("ras-scenario.txt"), std::ios::binary) << lines;
-}
-
 void ProductTest::WriteRegistryString(const char* name, const std::string& value) const {
     HKEY key = OpenProductKey();
     ASSERT_NE(key, nullptr);
@@ -208,45 +173,12 @@ void ProductTest::WriteRegistryBinary(const char* name, const void* data, DWORD 
     RegCloseKey(key);
 }
 
-std::string ProductTest::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> ProductTest::ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadFile(path));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 void ProductTest::SaveScreenshot(const char* name) const {
     char dir[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("QM_SCREENSHOT_DIR", dir, sizeof dir);
     if (length == 0 || length >= sizeof dir) return;
     Sleep(300);  // let the last paint reach the screen
     driver::Screen::saveWindow(window, std::string(dir) + "\\" + name + ".bmp");
-}
-
-int ProductTest::CountRasCalls(const char* call) const {
-    int count = 0;
-    const std::string wanted = std::string("call=") + call + "\t";
-    for (const std::string& line : ReadLines(TestFile("ras.log")))
-        if (line.compare(0, wanted.size(), wanted) == 0) ++count;
-    return count;
-}
-
-std::string ProductTest::ClientLogValue(const char* key) const {
-    const std::string prefix = std::string(key) + "=";
-    for (const std::string& line : ReadLines(TestFile("client.log")))
-        if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
-    return std::string();
 }
 
 void ProductTest::TypeInto(int id, const std::string& text) const {
@@ -258,7 +190,7 @@ std::string ProductTest::SupportLogPath() {
 }
 
 std::vector<std::string> ProductTest::SupportLogOfThisTest() const {
-    std::string text = ReadFile(SupportLogPath());
+    std::string text = ReadWholeFile(SupportLogPath());
     std::vector<std::string> lines;
     std::istringstream in(text.size() > supportLogStart ? text.substr(supportLogStart) : std::string());
     for (std::string line; std::getline(in, line);) {

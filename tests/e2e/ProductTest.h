@@ -1,6 +1,6 @@
 // The fixture of the end-to-end tests: the real QuillmarshVPN.exe beside the
 // test program, in this test program's own Wine prefix, with the stand-ins
-// scripted through files of the test's own.
+// scripted through a stand-in world named after the test.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,26 +13,29 @@
 #include "Keyboard.h"
 #include "ProductSession.h"
 #include "ScreenImage.h"
+#include "SettingsStore.h"
+#include "StandinWorld.h"
 #include "SystemFolders.h"
 #include "WaitUntil.h"
 #include "Window.h"
+#include "resource.h"
 
 namespace e2e {
 
 using driver::kAttemptLimitMs;
 using driver::kReactionLimitMs;
 
-constexpr const char* kProductKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
-constexpr int kUserId = 1000;
-constexpr int kPassword = 1001;
-constexpr int kStatus = 1003;
+// The dialog's colours and the strip's place are the dialog's own business
+// (ui/CVPNLoginDlg.cpp), so the tests state them as the user sees them.
 constexpr COLORREF kBackground = RGB(107, 132, 115);
 constexpr COLORREF kStatusBackground = RGB(160, 198, 172);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+// The progress strip's timer, whose ticks a test may send itself.
+constexpr UINT_PTR kAnimationTimer = 6969;
 
-// The progress strip's place and frames at 100 %.
-constexpr int kFirstFrame = 132;
-constexpr int kLastFrame = 138;
+// How much shorter the dialog is while its status area is hidden, at 100 %.
+constexpr int kLayoutShift = 67;
+// The progress strip's place at 100 %.
 constexpr int kStripX = 4;
 constexpr int kStripY = 124;
 constexpr int kStripWidth = 297;
@@ -54,17 +57,12 @@ protected:
     bool StartAnotherCopy(driver::ProductSession& session);
 
     // Files of this test, in a folder that is emptied before it runs.
-    std::string TestFile(const char* name) const;
-    void WriteRasScenario(const std::string& lines) const;
+    std::string TestFile(const char* name) const { return standins.file(name); }
     void WriteRegistryString(const char* name, const std::string& value) const;
     void WriteRegistryDword(const char* name, DWORD value) const;
     void WriteRegistryBinary(const char* name, const void* data, DWORD size) const;
-    static std::string ReadFile(const std::string& path);
-    static std::vector<std::string> ReadLines(const std::string& path);
     // How often the RAS stand-in logged a call of this entry point.
-    int CountRasCalls(const char* call) const;
-    // A value of the trading-client stand-in's start-up log; empty before it started.
-    std::string ClientLogValue(const char* key) const;
+    int CountRasCalls(const char* call) const { return static_cast<int>(CallsOf(standins.rasCalls(), call).size()); }
 
     // The program's support log in this prefix, and the lines it gained since SetUp.
     static std::string SupportLogPath();
@@ -76,8 +74,6 @@ protected:
 
     driver::Window Control(int id) const { return window.child(id); }
     void TypeInto(int id, const std::string& text) const;
-
-    std::vector<std::pair<std::string, std::string>> Environment() const;
 
     // The strip's place at `dpi` as the screen shows it; empty unless it lies
     // wholly inside the client area.
@@ -95,20 +91,21 @@ protected:
 
     // The display scale of the session the program starts in.
     UINT displayDpi = 96;
+    driver::StandinWorld standins{"qm-e2e-" + NameOfThisTest()};
     driver::ProductSession product;
     driver::Window window;
-    std::string folder;
-    std::string clientQuitName;
-    HANDLE clientQuit = nullptr;
     size_t supportLogStart = 0;
+
+private:
+    static std::string NameOfThisTest();
 };
 
 // The seven frames of one display scale as the program's resources hold them,
 // to tell which one the screen shows.
 class Frames {
 public:
-    explicit Frames(int firstId = kFirstFrame);
-    bool complete() const { return frames_.size() == kLastFrame - kFirstFrame + 1; }
+    explicit Frames(int firstId = IDB_PROGRESS_FIRST);
+    bool complete() const { return frames_.size() == IDB_PROGRESS_LAST - IDB_PROGRESS_FIRST + 1; }
     // The frame the picture shows, by its number at 100 % (132 to 138); 0 for none.
     int identify(const driver::ScreenImage& image) const;
 

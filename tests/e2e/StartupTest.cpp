@@ -70,7 +70,7 @@ TEST_F(Startup, ALogOverOneMebibyteBecomesTheOlderCopyAndANewOneBegins) {
     StartProduct();
     ASSERT_TRUE(Control(IDCANCEL).click());
     ASSERT_TRUE(product.waitForExit(driver::kAttemptLimitMs));
-    EXPECT_EQ(ReadFile(log + ".1").size(), 1024u * 1024u + 1u);
+    EXPECT_EQ(ReadWholeFile(log + ".1").size(), 1024u * 1024u + 1u);
     ExpectSupportLog({" started, process id ", "dialog Cancel: the dialog closes", "dialog Quillmarsh VPN ends"}, {});
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ProductSession.h"
+#include "SettingsStore.h"
 #include "SystemFolders.h"
 #include "WaitUntil.h"
 
@@ -22,7 +23,6 @@ using driver::WaitUntil;
 namespace {
 
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kSettingsKey = "Software\\Quillmarsh Holdings\\QuillMarsh Professional";
 constexpr DWORD kSetupTimeoutMs = 60000;
 // What both packages return when they are done but a running copy keeps the
 // old version until it next starts.
@@ -296,11 +296,12 @@ TEST_P(Installer, HigherVersionReplacesTheInstalledOneLeavingOneEntry) {
 
 TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
     HKEY settings;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SettingsStore::kProductKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &settings, nullptr),
               ERROR_SUCCESS);
     const char name[] = "trader7";
-    ASSERT_EQ(RegSetValueExA(settings, "Login Username", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name),
+    ASSERT_EQ(RegSetValueExA(settings, SettingsStore::kLoginNameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                             sizeof name),
               ERROR_SUCCESS);
     RegCloseKey(settings);
     ASSERT_EQ(Install(package), 0u);
@@ -314,7 +315,7 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
         << "left behind: " << ::testing::PrintToString(FolderEntries(folder));
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
-    EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kSettingsKey, "Login Username"), name);
+    EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, SettingsStore::kProductKey, SettingsStore::kLoginNameValue), name);
 }
 
 // Program Files is writable by administrators only; a folder elsewhere would

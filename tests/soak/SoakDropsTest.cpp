@@ -9,6 +9,7 @@
 #include "StandinFixture.h"
 #include "WaitUntil.h"
 #include "Keyboard.h"
+#include "resource.h"
 
 #include <gtest/gtest.h>
 
@@ -18,27 +19,21 @@ namespace {
 
 class DropSoakTest : public StandinFixture {
 protected:
-    void SetUp() override {
-        StandinFixture::SetUp();
-        m_quitName = "qm-soak-client-quit-" + std::to_string(GetCurrentProcessId());
-        m_quit = CreateEventA(nullptr, TRUE, FALSE, m_quitName.c_str());
-    }
     void TearDown() override {
-        SetEvent(m_quit); // the client never outlives its test
+        m_world->releaseClient();
         m_product.close();
-        CloseHandle(m_quit);
         StandinFixture::TearDown();
     }
 
     // Logs in and waits for the first link's routes.
     void LogIn() {
         driver::ProductSession::Options options;
-        options.environment = {{"QM_CLIENT_QUIT_EVENT", m_quitName}, {"QM_CLIENT_HIDDEN", "1"}};
+        options.environment = m_world->environment();
         ASSERT_TRUE(m_product.start(options)) << "CreateProcess error " << m_product.lastError();
         driver::Window dialog = m_product.waitForWindow();
         ASSERT_TRUE(dialog);
-        ASSERT_TRUE(driver::Keyboard::postText(dialog.child(1000), "trader"));
-        ASSERT_TRUE(driver::Keyboard::postText(dialog.child(1001), "pw"));
+        ASSERT_TRUE(driver::Keyboard::postText(dialog.child(IDC_USER_ID), "trader"));
+        ASSERT_TRUE(driver::Keyboard::postText(dialog.child(IDC_PASSWORD), "pw"));
         ASSERT_TRUE(driver::WaitUntil([&] { return dialog.child(IDOK).enabled(); }, driver::kReactionLimitMs));
         ASSERT_TRUE(dialog.child(IDOK).click());
         ASSERT_TRUE(WaitForRouteRuns(5));
@@ -48,8 +43,6 @@ protected:
     }
 
     driver::ProductSession m_product;
-    std::string m_quitName;
-    HANDLE m_quit = nullptr;
 };
 
 TEST_F(DropSoakTest, DroppedAndRestoredLinksLeaveNothingBehind) {
@@ -68,7 +61,7 @@ TEST_F(DropSoakTest, DroppedAndRestoredLinksLeaveNothingBehind) {
     }
     ExpectNoGrowth("drops", afterRound, {4, 2, 0, 256 * 1024});
 
-    SetEvent(m_quit);
+    m_world->releaseClient();
     ASSERT_TRUE(m_product.waitForExit(driver::kAttemptLimitMs));
     const std::vector<LogLine> calls = RasCalls();
     EXPECT_EQ(CallsOf(calls, "RasDialA").size(), drops + 1u);

@@ -6,10 +6,6 @@
 
 namespace {
 
-const char* const kVariables[] = {"QM_RAS_LOG", "QM_RAS_SCENARIO", "QM_ROUTE_LOG", "QM_ROUTE_TABLE",
-                                  "QM_ROUTE_DELAY_MS", "QM_ROUTE_STALL", "QM_ROUTE_STALL_RELEASE",
-                                  "QM_STANDIN_CHILD"};
-
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
@@ -21,58 +17,32 @@ void StandinFixture::SetUp() {
     // A test program run as a child of one of its own tests works in its
     // parent's files and leaves them alone.
     char value[MAX_PATH];
-    m_child = GetEnvironmentVariableA("QM_STANDIN_CHILD", value, sizeof value) != 0;
-    if (m_child) {
+    if (GetEnvironmentVariableA("QM_STANDIN_CHILD", value, sizeof value) != 0) {
         GetEnvironmentVariableA("QM_RAS_LOG", value, sizeof value);
         m_rasLog = value;
         GetEnvironmentVariableA("QM_ROUTE_LOG", value, sizeof value);
         m_routeLog = value;
         return;
     }
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
     static unsigned serial = 0;
-    m_folder = std::string(temp) + "qm-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(GetTickCount()) + "-" + std::to_string(++serial);
-    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr)) << m_folder;
-    m_rasLog = m_folder + "\\ras.log";
-    m_scenario = m_folder + "\\scenario.txt";
-    m_routeLog = m_folder + "\\route.log";
-    m_routeTable = m_folder + "\\routes.txt";
-    SetEnvironmentVariableA("QM_RAS_LOG", m_rasLog.c_str());
-    SetEnvironmentVariableA("QM_RAS_SCENARIO", m_scenario.c_str());
-    SetEnvironmentVariableA("QM_ROUTE_LOG", m_routeLog.c_str());
-    SetEnvironmentVariableA("QM_ROUTE_TABLE", m_routeTable.c_str());
+    m_world = std::make_unique<driver::StandinWorld>("qm-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                     std::to_string(++serial));
+    m_world->enterThisProcess();
+    m_rasLog = m_world->rasLog();
+    m_routeLog = m_world->routeLog();
+    m_routeTable = m_world->routeTable();
     Scenario("");
     DeleteFileA(PhonebookPath().c_str());
 }
 
 void StandinFixture::TearDown() {
-    if (m_child)
+    if (!m_world)
         return;
-    for (const char* name : kVariables)
-        SetEnvironmentVariableA(name, nullptr);
-    for (const std::string& file : {m_rasLog, m_scenario, m_routeLog, m_routeTable})
-        DeleteFileA(file.c_str());
-    RemoveDirectoryA(m_folder.c_str());
+    driver::StandinWorld::leaveThisProcess();
+    SetEnvironmentVariableA("QM_STANDIN_CHILD", nullptr);
+    m_world->remove();
+    m_world.reset();
     DeleteFileA(PhonebookPath().c_str());
-}
-
-void StandinFixture::Scenario(const std::string& text) {
-    WriteText(m_scenario, "dial.delay_ms=0\n" + text + "\n");
-}
-
-std::vector<LogLine> StandinFixture::RasCalls() const {
-    return ReadLog(m_rasLog);
-}
-
-std::vector<LogLine> StandinFixture::RouteRuns() const {
-    return ReadLog(m_routeLog);
-}
-
-void StandinFixture::ClearLogs() {
-    DeleteFileA(m_rasLog.c_str());
-    DeleteFileA(m_routeLog.c_str());
 }
 
 std::string StandinFixture::PhonebookPath() {

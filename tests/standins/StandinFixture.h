@@ -1,16 +1,16 @@
 #pragma once
-// A test against the stand-ins: its own folder for the logs, the scenario and
-// the route table, the environment that points the stand-ins at them, and an
-// empty default phonebook. Tests of one program share a Wine prefix, so each
-// one starts from here.
+// A test against the stand-ins loaded into the test program itself: a stand-in
+// world entered into this process, and an empty default phonebook. Tests of one
+// program share a Wine prefix, so each one starts from here.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "StandinLog.h"
+#include "StandinWorld.h"
 
 class StandinFixture : public ::testing::Test {
 protected:
@@ -18,10 +18,10 @@ protected:
     void TearDown() override;
 
     // The gateway's script; a dial takes no time unless the text says so.
-    void Scenario(const std::string& text);
-    std::vector<LogLine> RasCalls() const;
-    std::vector<LogLine> RouteRuns() const;
-    void ClearLogs();
+    void Scenario(const std::string& text) { m_world->writeScenario("dial.delay_ms=0\n" + text + "\n"); }
+    std::vector<LogLine> RasCalls() const { return ReadLog(m_rasLog); }
+    std::vector<LogLine> RouteRuns() const { return ReadLog(m_routeLog); }
+    void ClearLogs() { m_world->clearLogs(); }
 
     static std::string PhonebookPath();
     // Writes one phonebook entry as the stand-in stores it: a section of
@@ -34,10 +34,9 @@ protected:
     // -1 when it cannot start or does not end within the limit.
     static int RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs = 30000);
 
-    bool m_child = false;
-    std::string m_folder;
+    // None in a child run by one of the tests, which works in its parent's files.
+    std::unique_ptr<driver::StandinWorld> m_world;
     std::string m_rasLog;
-    std::string m_scenario;
     std::string m_routeLog;
     std::string m_routeTable;
 };
