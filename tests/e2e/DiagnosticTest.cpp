@@ -180,26 +180,26 @@ TEST_F(Diagnostic, AStatusPostedWhileABoxIsUpIsShownAndFreed) {
     HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
     const std::string heldDial =
         "dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release + "\n";
-    WriteRasScenario(heldDial);
+    standins.writeScenario(heldDial);
     StartProduct();
-    TypeInto(kUserId, "u");
-    TypeInto(kPassword, "p");
+    TypeInto(IDC_USER_ID, "u");
+    TypeInto(IDC_PASSWORD, "p");
     PressF8();
     // Past its entry's size query the run only dials, and that waits for the
     // release whichever scenario it reads; the second attempt fails at once.
     ASSERT_TRUE(WaitUntil([&] { return CountRasCalls("RasGetEntryPropertiesA") >= 1; }, kAttemptLimitMs));
-    WriteRasScenario(heldDial + "size.result=5\n");
+    standins.writeScenario(heldDial + "size.result=5\n");
     ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
     ASSERT_TRUE(Control(IDOK).click());
-    ASSERT_TRUE(WaitUntil([&] { return Control(kPassword).text().empty(); }, kReactionLimitMs));
-    TypeInto(kPassword, "p");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDC_PASSWORD).text().empty(); }, kReactionLimitMs));
+    TypeInto(IDC_PASSWORD, "p");
     ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
     ASSERT_TRUE(Control(IDOK).click());
     Window box = product.waitForMessageBox("VPN Connection Error   ", kAttemptLimitMs);
     ASSERT_TRUE(box);
 
     SetEvent(dialRelease);
-    EXPECT_TRUE(WaitForStatus(ExpectedStatus())) << Control(kStatus).text();
+    EXPECT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
     EXPECT_TRUE(box.exists());
     ASSERT_TRUE(box.child(IDOK).click());
     CloseHandle(dialRelease);
