@@ -8,7 +8,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/tests/rig/wine-select.sh"
 packages=(cmake make python3 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-          xvfb xdotool x11-apps imagemagick googletest nsis msitools wixl osslsigncode openssl)
+          xvfb xdotool x11-apps imagemagick googletest nsis msitools wixl osslsigncode openssl
+          clang-format)
 case "$QM_WINE" in
   wine32) packages+=(wine wine32 fonts-wine) ;;
   wow64) packages+=(debootstrap) ;;

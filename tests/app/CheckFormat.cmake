@@ -1,0 +1,27 @@
+# Fails when a C or C++ source of the tree differs from what .clang-format
+# makes of it, and names the files; `scripts/format.sh` puts them right.
+#   cmake -DCLANG_FORMAT=... -DSOURCE_DIR=... -P CheckFormat.cmake
+set(folders app bench diag framework login res settings standins supportlog systemlib tests ui vpn)
+set(sources)
+foreach(folder ${folders})
+  file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.c)
+  list(APPEND sources ${found})
+endforeach()
+list(SORT sources)
+set(drifted)
+foreach(source ${sources})
+  execute_process(COMMAND ${CLANG_FORMAT} --style=file --dry-run --Werror ${source}
+                  RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE complaint)
+  if(NOT result EQUAL 0)
+    file(RELATIVE_PATH name ${SOURCE_DIR} ${source})
+    list(APPEND drifted ${name})
+    message("${complaint}")
+  endif()
+endforeach()
+list(LENGTH sources checked)
+if(drifted)
+  list(LENGTH drifted count)
+  string(REPLACE ";" "\n  " listed "${drifted}")
+  message(FATAL_ERROR "${count} of ${checked} sources differ from .clang-format (scripts/format.sh mends them):\n  ${listed}")
+endif()
+message(STATUS "All ${checked} sources follow .clang-format")
