@@ -42,7 +42,7 @@ void LogStart() {
                       version.dwBuildNumber, version.szCSDVersion[0] ? " " : "", version.szCSDVersion,
                       wow64 ? "32-bit program on 64-bit Windows" : "32-bit Windows");
 }
-}  // namespace
+} // namespace
 
 CVPNLoginApp theApp;
 
@@ -50,7 +50,7 @@ BEGIN_MESSAGE_MAP(CVPNLoginApp, CWinApp)
     ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
-CVPNLoginApp::CVPNLoginApp() : CWinApp(NULL) {}
+CVPNLoginApp::CVPNLoginApp() : CWinApp(nullptr) {}
 
 CVPNLoginApp::~CVPNLoginApp() {}
 
@@ -61,10 +61,10 @@ BOOL CVPNLoginApp::InitInstance() {
 
     // The handle stays open for the life of the process, also in a refused
     // copy: the system releases it when the process ends.
-    CreateMutexA(NULL, TRUE, kInstanceMutexName);
+    CreateMutexA(nullptr, TRUE, kInstanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         SupportLog::Write("Message box \"%s\": %s", kAlreadyRunningCaption, kAlreadyRunningText);
-        MessageBoxA(NULL, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
+        MessageBoxA(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK);
         SupportLog::Write("Quillmarsh VPN ends: another copy is running");
         SupportLog::Close();
         return FALSE;

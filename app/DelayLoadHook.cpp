@@ -65,8 +65,7 @@ const Fallback kFallbacks[] = {
 };
 
 FARPROC FallbackFor(const DelayLoadInfo* info) {
-    if (!info->dlp.fImportByName)
-        return nullptr;
+    if (!info->dlp.fImportByName) return nullptr;
     for (const Fallback& fallback : kFallbacks) {
         if (lstrcmpiA(fallback.library, info->szDll) == 0 && lstrcmpA(fallback.function, info->dlp.szProcName) == 0)
             return fallback.answer;
@@ -82,8 +81,7 @@ FARPROC WINAPI DelayLoadNotify(unsigned note, PDelayLoadInfo info) {
     switch (note) {
     case dliNotePreLoadLibrary: {
         HMODULE library = LoadSystemLibrary(info->szDll);
-        if (library)
-            return reinterpret_cast<FARPROC>(library);
+        if (library) return reinterpret_cast<FARPROC>(library);
         g_loadError = GetLastError();
         return reinterpret_cast<FARPROC>(Unloadable());
     }

@@ -64,7 +64,7 @@ std::string Spread(const Summary& s, const char* format) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 10;
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
             // The bare dialog's idle memory, measured beside each attempt of
             // the first series, is what a running attempt is weighed against.
             if (polls == kPolls[0]) {
-                bench::StartSample idle = bench::MeasureStart(
-                    baseline, driver::ProductSession::kLoginCaption, kSettleMs, kReadyLimitMs);
+                bench::StartSample idle =
+                    bench::MeasureStart(baseline, driver::ProductSession::kLoginCaption, kSettleMs, kReadyLimitMs);
                 if (!idle.ok || !idle.privateCommitted) {
                     std::fprintf(stderr, "qm_attempt_bench: %s: %s\n", kBaselineName, idle.failure.c_str());
                     return 1;

@@ -50,7 +50,7 @@ int Fail(const char* why) {
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int drops = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 15;
@@ -72,8 +72,7 @@ int main(int argc, char** argv) {
         !dialog.child(IDOK).click())
         return Fail("Login could not be pressed");
     auto routesAtLeast = [&](size_t count) {
-        return driver::WaitUntil([&] { return standins.routeRuns().size() >= count; }, driver::kAttemptLimitMs,
-                                 5);
+        return driver::WaitUntil([&] { return standins.routeRuns().size() >= count; }, driver::kAttemptLimitMs, 5);
     };
     if (!routesAtLeast(5) || !driver::WaitUntil([&] { return !dialog.visible(); }, driver::kAttemptLimitMs))
         return Fail("the first link did not come up");
@@ -102,7 +101,7 @@ int main(int argc, char** argv) {
             inRoutes += Ms(runs[i].Time("end") - runs[i].Time("start"));
         detection.push_back(Ms(noticed - dropped));
         overhead.push_back(Ms(runs.back().Time("end") - noticed) - kDialDelayMs - inRoutes);
-        Sleep(1500);  // the link healthy for a while before the next drop
+        Sleep(1500); // the link healthy for a while before the next drop
     }
     // The same counter over the drops, which cost real work: a check that the
     // system reports another process's CPU time at all.

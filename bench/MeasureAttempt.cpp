@@ -45,24 +45,24 @@ ULONGLONG FirstRasCall(const std::vector<LogLine>& calls, const char* call) {
 
 class Attempt {
 public:
-    explicit Attempt(const AttemptOptions& options) : options_(options), standins_(options.folder) {}
-    ~Attempt() { session_.close(); }
+    explicit Attempt(const AttemptOptions& options) : m_options(options), m_standins(options.folder) {}
+    ~Attempt() { m_session.close(); }
 
     AttemptSample run() {
         if (prepare() && startProduct() && enterCredentials() && connect() && endClient()) readLogs();
-        return sample_;
+        return m_sample;
     }
 
 private:
     bool fail(const std::string& why) {
-        sample_.failure = why;
+        m_sample.failure = why;
         return false;
     }
 
     bool prepare() {
-        std::string polls = options_.hangUpPolls < 0 ? "never" : std::to_string(options_.hangUpPolls);
-        standins_.writeScenario("dial.delay_ms=" + std::to_string(options_.dialDelayMs) + "\nhangup.polls=" + polls +
-                                "\n");
+        std::string polls = m_options.hangUpPolls < 0 ? "never" : std::to_string(m_options.hangUpPolls);
+        m_standins.writeScenario("dial.delay_ms=" + std::to_string(m_options.dialDelayMs) + "\nhangup.polls=" + polls +
+                                 "\n");
         // No stored login name: the User ID box starts empty.
         RegDeleteKeyA(HKEY_CURRENT_USER, SettingsStore::kProductKey);
         return true;
@@ -70,17 +70,17 @@ private:
 
     bool startProduct() {
         driver::ProductSession::Options start;
-        start.environment = standins_.environment();
-        if (!session_.start(start)) return fail("CreateProcess error " + std::to_string(session_.lastError()));
-        window_ = session_.waitForWindow();
-        return window_ ? true : fail("the login window did not appear");
+        start.environment = m_standins.environment();
+        if (!m_session.start(start)) return fail("CreateProcess error " + std::to_string(m_session.lastError()));
+        m_window = m_session.waitForWindow();
+        return m_window ? true : fail("the login window did not appear");
     }
 
     bool enterCredentials() {
-        if (!driver::Keyboard::postText(window_.child(IDC_USER_ID), "jsmith") ||
-            !driver::Keyboard::postText(window_.child(IDC_PASSWORD), "pa55"))
+        if (!driver::Keyboard::postText(m_window.child(IDC_USER_ID), "jsmith") ||
+            !driver::Keyboard::postText(m_window.child(IDC_PASSWORD), "pa55"))
             return fail("could not type the credentials");
-        return driver::WaitUntil([&] { return window_.child(IDOK).enabled(); }, driver::kReactionLimitMs)
+        return driver::WaitUntil([&] { return m_window.child(IDOK).enabled(); }, driver::kReactionLimitMs)
                    ? true
                    : fail("Login was not enabled");
     }
@@ -88,48 +88,47 @@ private:
     // From the click until the client has been supervised for a moment, with
     // the dialog's answers timed all along.
     bool connect() {
-        probe_ = std::make_unique<ResponsivenessProbe>(window_.handle());
-        if (!probe_->start()) return fail("the probe thread did not start");
-        clicked_ = SystemTime();
-        if (!window_.child(IDOK).click()) return fail("Login could not be clicked");
-        if (!driver::WaitUntil([&] { return !standins_.clientLogValue("started").empty(); },
-                               kClientStartLimitMs, 5))
+        m_probe = std::make_unique<ResponsivenessProbe>(m_window.handle());
+        if (!m_probe->start()) return fail("the probe thread did not start");
+        m_clicked = SystemTime();
+        if (!m_window.child(IDOK).click()) return fail("Login could not be clicked");
+        if (!driver::WaitUntil([&] { return !m_standins.clientLogValue("started").empty(); }, kClientStartLimitMs, 5))
             return fail("the client did not start");
-        if (!driver::WaitUntil([&] { return !window_.visible(); }, kHideLimitMs, 5))
+        if (!driver::WaitUntil([&] { return !m_window.visible(); }, kHideLimitMs, 5))
             return fail("the dialog did not hide");
-        hidden_ = SystemTime();
+        m_hidden = SystemTime();
         Sleep(kSupervisingMs);
-        sample_.attemptCommitted = driver::CommittedPrivateBytes(session_.process());
+        m_sample.attemptCommitted = driver::CommittedPrivateBytes(m_session.process());
         return true;
     }
 
     bool endClient() {
-        DWORD clientId = std::strtoul(standins_.clientLogValue("pid").c_str(), nullptr, 10);
+        DWORD clientId = std::strtoul(m_standins.clientLogValue("pid").c_str(), nullptr, 10);
         HANDLE client = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, clientId);
         if (!client) return fail("OpenProcess on the client error " + std::to_string(GetLastError()));
-        standins_.releaseClient();
+        m_standins.releaseClient();
         bool clientEnded = WaitForSingleObject(client, kEndLimitMs) == WAIT_OBJECT_0;
-        bool productEnded = clientEnded && session_.waitForExit(kEndLimitMs);
-        std::vector<ResponsivenessProbe::Sample> answers = probe_->stop();
+        bool productEnded = clientEnded && m_session.waitForExit(kEndLimitMs);
+        std::vector<ResponsivenessProbe::Sample> answers = m_probe->stop();
         FILETIME created, exited, kernel, user;
         ULONGLONG clientExit = GetProcessTimes(client, &created, &exited, &kernel, &user) ? AsNumber(exited) : 0;
         CloseHandle(client);
         if (!clientEnded) return fail("the client did not end");
         if (!productEnded) return fail("the program did not end after the client");
-        if (!GetProcessTimes(session_.process(), &created, &exited, &kernel, &user) || !clientExit)
+        if (!GetProcessTimes(m_session.process(), &created, &exited, &kernel, &user) || !clientExit)
             return fail("GetProcessTimes error " + std::to_string(GetLastError()));
-        sample_.teardownMs = Ms(clientExit, AsNumber(exited));
-        answers_ = std::move(answers);
+        m_sample.teardownMs = Ms(clientExit, AsNumber(exited));
+        m_answers = std::move(answers);
         return true;
     }
 
     void readLogs() {
-        const std::vector<LogLine> ras = standins_.rasCalls();
+        const std::vector<LogLine> ras = m_standins.rasCalls();
         ULONGLONG firstCall = FirstRasCall(ras, "RasGetEntryPropertiesA");
         ULONGLONG dial = FirstRasCall(ras, "RasDialA");
         ULONGLONG projection = FirstRasCall(ras, "RasGetProjectionInfoA");
-        ULONGLONG clientCreated = std::strtoull(standins_.clientLogValue("created").c_str(), nullptr, 10);
-        const std::vector<LogLine> routes = standins_.routeRuns();
+        ULONGLONG clientCreated = std::strtoull(m_standins.clientLogValue("created").c_str(), nullptr, 10);
+        const std::vector<LogLine> routes = m_standins.routeRuns();
         if (!firstCall || !dial || !projection || !clientCreated || routes.size() != kRouteCommands) {
             fail("the stand-ins' logs miss a step (" + std::to_string(routes.size()) + " route commands)");
             return;
@@ -137,42 +136,42 @@ private:
         ULONGLONG lastRouteEnd = 0;
         for (const LogLine& run : routes) {
             ULONGLONG start = run.Time("start"), end = run.Time("end");
-            sample_.routesInsideMs += Ms(start, end);
+            m_sample.routesInsideMs += Ms(start, end);
             lastRouteEnd = std::max(lastRouteEnd, end);
         }
-        const double delay = options_.dialDelayMs;
-        sample_.toDialMs = Ms(clicked_, dial);
-        sample_.dialMs = Ms(dial, projection) - delay;
-        sample_.routesMs = Ms(projection, lastRouteEnd);
-        sample_.clientStartMs = Ms(lastRouteEnd, clientCreated);
-        sample_.hideAfterClientMs = Ms(clientCreated, hidden_);
-        sample_.overheadMs = Ms(clicked_, clientCreated) - delay;
+        const double delay = m_options.dialDelayMs;
+        m_sample.toDialMs = Ms(m_clicked, dial);
+        m_sample.dialMs = Ms(dial, projection) - delay;
+        m_sample.routesMs = Ms(projection, lastRouteEnd);
+        m_sample.clientStartMs = Ms(lastRouteEnd, clientCreated);
+        m_sample.hideAfterClientMs = Ms(clientCreated, m_hidden);
+        m_sample.overheadMs = Ms(m_clicked, clientCreated) - delay;
 
-        sample_.answers = static_cast<int>(answers_.size());
-        for (const ResponsivenessProbe::Sample& answer : answers_) {
-            sample_.longestAnswerMs = std::max(sample_.longestAnswerMs, answer.latencyMs);
+        m_sample.answers = static_cast<int>(m_answers.size());
+        for (const ResponsivenessProbe::Sample& answer : m_answers) {
+            m_sample.longestAnswerMs = std::max(m_sample.longestAnswerMs, answer.latencyMs);
             // An answer asked for before the worker's first RAS call may have
             // waited for the starter, which holds the dialog until the worker's
             // queue exists.
             if (answer.sentAt >= firstCall)
-                sample_.longestAnswerAfterStartMs = std::max(sample_.longestAnswerAfterStartMs, answer.latencyMs);
+                m_sample.longestAnswerAfterStartMs = std::max(m_sample.longestAnswerAfterStartMs, answer.latencyMs);
         }
-        sample_.ok = true;
+        m_sample.ok = true;
     }
 
-    const AttemptOptions& options_;
-    driver::StandinWorld standins_;
-    AttemptSample sample_;
-    driver::ProductSession session_;
-    driver::Window window_;
-    std::unique_ptr<ResponsivenessProbe> probe_;
-    ULONGLONG clicked_ = 0;
-    ULONGLONG hidden_ = 0;
-    std::vector<ResponsivenessProbe::Sample> answers_;
+    const AttemptOptions& m_options;
+    driver::StandinWorld m_standins;
+    AttemptSample m_sample;
+    driver::ProductSession m_session;
+    driver::Window m_window;
+    std::unique_ptr<ResponsivenessProbe> m_probe;
+    ULONGLONG m_clicked = 0;
+    ULONGLONG m_hidden = 0;
+    std::vector<ResponsivenessProbe::Sample> m_answers;
 };
 
-}  // namespace
+} // namespace
 
 AttemptSample MeasureAttempt(const AttemptOptions& options) { return Attempt(options).run(); }
 
-}  // namespace bench
+} // namespace bench

@@ -54,4 +54,4 @@ struct AttemptSample {
 
 AttemptSample MeasureAttempt(const AttemptOptions& options);
 
-}  // namespace bench
+} // namespace bench

@@ -25,7 +25,7 @@ bool DialogReady(DWORD processId, const char* caption) {
     return userId && userId.send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), nullptr, 1000);
 }
 
-}  // namespace
+} // namespace
 
 StartSample MeasureStart(const std::string& program, const char* caption, DWORD settleMs, DWORD timeoutMs) {
     StartSample sample;
@@ -75,4 +75,4 @@ StartSample MeasureStart(const std::string& program, const char* caption, DWORD 
     return sample;
 }
 
-}  // namespace bench
+} // namespace bench

@@ -26,4 +26,4 @@ struct StartSample {
 // this returns, so the next start does not meet the program's one-copy guard.
 StartSample MeasureStart(const std::string& program, const char* caption, DWORD settleMs, DWORD timeoutMs);
 
-}  // namespace bench
+} // namespace bench

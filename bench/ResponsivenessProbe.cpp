@@ -19,46 +19,45 @@ ULONGLONG SystemTime() {
     return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-}  // namespace
+} // namespace
 
-ResponsivenessProbe::ResponsivenessProbe(HWND window) : window_(window) {}
+ResponsivenessProbe::ResponsivenessProbe(HWND window) : m_window(window) {}
 
 ResponsivenessProbe::~ResponsivenessProbe() { stop(); }
 
 bool ResponsivenessProbe::start() {
-    if (thread_) return false;
-    stopping_ = 0;
-    samples_.clear();
-    samples_.reserve(20000);
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    return thread_ != nullptr;
+    if (m_thread) return false;
+    m_stopping = 0;
+    m_samples.clear();
+    m_samples.reserve(20000);
+    m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    return m_thread != nullptr;
 }
 
 std::vector<ResponsivenessProbe::Sample> ResponsivenessProbe::stop() {
-    if (thread_) {
-        InterlockedExchange(&stopping_, 1);
+    if (m_thread) {
+        InterlockedExchange(&m_stopping, 1);
         // The thread ends within one answer limit; should it not, the samples
         // stay where they are rather than be read while it writes them.
-        if (WaitForSingleObject(thread_, kStopLimitMs) != WAIT_OBJECT_0) return {};
-        CloseHandle(thread_);
-        thread_ = nullptr;
+        if (WaitForSingleObject(m_thread, kStopLimitMs) != WAIT_OBJECT_0) return {};
+        CloseHandle(m_thread);
+        m_thread = nullptr;
     }
-    return std::move(samples_);
+    return std::move(m_samples);
 }
 
 DWORD WINAPI ResponsivenessProbe::Run(void* self) {
     auto* probe = static_cast<ResponsivenessProbe*>(self);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    while (!probe->stopping_ && IsWindow(probe->window_)) {
+    while (!probe->m_stopping && IsWindow(probe->m_window)) {
         Sample sample;
         sample.sentAt = SystemTime();
         LARGE_INTEGER before, after;
         QueryPerformanceCounter(&before);
         DWORD_PTR result = 0;
         SetLastError(0);
-        bool answered =
-            SendMessageTimeoutA(probe->window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result) != 0;
+        bool answered = SendMessageTimeoutA(probe->m_window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result) != 0;
         QueryPerformanceCounter(&after);
         // Unanswered for another reason than the limit: the window went away
         // with the program, which ends the probing.
@@ -66,10 +65,10 @@ DWORD WINAPI ResponsivenessProbe::Run(void* self) {
         sample.latencyMs = answered ? 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
                                           static_cast<double>(frequency.QuadPart)
                                     : kAnswerLimitMs;
-        probe->samples_.push_back(sample);
+        probe->m_samples.push_back(sample);
         Sleep(kPauseMs);
     }
     return 0;
 }
 
-}  // namespace bench
+} // namespace bench

@@ -29,10 +29,10 @@ public:
 private:
     static DWORD WINAPI Run(void* self);
 
-    HWND window_;
-    HANDLE thread_ = nullptr;
-    volatile LONG stopping_ = 0;
-    std::vector<Sample> samples_;
+    HWND m_window;
+    HANDLE m_thread = nullptr;
+    volatile LONG m_stopping = 0;
+    std::vector<Sample> m_samples;
 };
 
-}  // namespace bench
+} // namespace bench

@@ -75,8 +75,8 @@ std::string Format(const char* format, double a, double b = 0, double c = 0, dou
 
 // "1.04x (IQR 1.02-1.06, range 0.98-1.11)"
 std::string RatioWithSpread(const Summary& s) {
-    return Format("%.3fx (IQR %.3f-%.3f, range %.3f-%.3f)", s.median(), s.Quantile(0.25), s.Quantile(0.75),
-                  s.min(), s.max());
+    return Format("%.3fx (IQR %.3f-%.3f, range %.3f-%.3f)", s.median(), s.Quantile(0.25), s.Quantile(0.75), s.min(),
+                  s.max());
 }
 
 // "123.4 ms (range 110.2-140.9)"
@@ -89,7 +89,7 @@ std::string ValueWithRange(const Summary& s, double unit, const char* name) {
 
 const char* Verdict(bool met) { return met ? "met" : "**not met**"; }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 15;
@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
         std::printf("| Private memory of the idle dialog (PrivateUsage) | %s | none set | |\n",
                     RatioWithSpread(usage).c_str());
     else
-        std::printf("| Private memory of the idle dialog (PrivateUsage) | not reported: 0 for another process | none set | |\n");
+        std::printf("| Private memory of the idle dialog (PrivateUsage) | not reported: 0 for another process | none "
+                    "set | |\n");
     std::printf("| Working set of the idle dialog | %s | none set | |\n\n", RatioWithSpread(workingSet).c_str());
 
     std::printf("Medians and ranges of the runs themselves:\n\n");

@@ -50,7 +50,7 @@ std::string Spread(const Summary& s) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 // An attempt's side: its first line has the file opened, the rest are timed.
 struct WorkerRun {
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
     const bool written = FileSize(run.path) > run.before;
 
     std::printf("| Figure | Measured | Goal | |\n|---|---|---|---|\n");
-    std::printf("| The dialog's thread at start-up: the log begun and its first line, kept in memory | %.3f ms | not measurable "
+    std::printf("| The dialog's thread at start-up: the log begun and its first line, kept in memory | %.3f ms | not "
+                "measurable "
                 "against a start-up of over 100 ms | %s |\n",
                 Milliseconds(start, opened), Milliseconds(start, opened) < 1.0 ? "met" : "**not met**");
     std::printf("| The log's own thread, started by an attempt's first line: the folder found, the file opened, "

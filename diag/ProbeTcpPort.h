@@ -21,11 +21,13 @@ void FormatSystemError(DWORD code, CString& text);
 // and obtains and releases its socket. They are the system's own functions;
 // only tests replace them, to produce failures the system will not produce on
 // demand and to see that everything obtained is released.
-struct WinsockCalls {
-    int (WINAPI* WSAStartup)(WORD version, LPWSADATA data);
-    int (WINAPI* WSACleanup)();
-    SOCKET (WINAPI* socket)(int family, int type, int protocol);
-    int (WINAPI* closesocket)(SOCKET s);
+struct ProbeSeams {
+    int(WINAPI* wsaStartup)(WORD version, LPWSADATA data);
+    int(WINAPI* wsaCleanup)();
+    SOCKET(WINAPI* socket)(int family, int type, int protocol);
+    int(WINAPI* closeSocket)(SOCKET s);
 };
 
-extern WinsockCalls g_winsock;
+extern ProbeSeams g_probeSeams;
+// The real calls, for a test to restore or to pass through to.
+extern const ProbeSeams kRealProbeSeams;

@@ -6,9 +6,7 @@
 namespace {
 enum class Kind { Bitmap, Brush, Other };
 
-Kind KindOf(DWORD type) {
-    return type == OBJ_BITMAP ? Kind::Bitmap : type == OBJ_BRUSH ? Kind::Brush : Kind::Other;
-}
+Kind KindOf(DWORD type) { return type == OBJ_BITMAP ? Kind::Bitmap : type == OBJ_BRUSH ? Kind::Brush : Kind::Other; }
 
 Kind KindOf(CGdiObject* object) {
     if (dynamic_cast<CBitmap*>(object)) return Kind::Bitmap;
@@ -34,9 +32,15 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) {
     state.PurgeIfGrown();
     CGdiObject* temp;
     switch (type) {
-    case OBJ_BITMAP: temp = new CBitmap; break;
-    case OBJ_BRUSH: temp = new CBrush; break;
-    default: temp = new CGdiObject; break;
+    case OBJ_BITMAP:
+        temp = new CBitmap;
+        break;
+    case OBJ_BRUSH:
+        temp = new CBrush;
+        break;
+    default:
+        temp = new CGdiObject;
+        break;
     }
     temp->m_hObject = hObject;
     state.tempGdiObjects.emplace(hObject, temp);
@@ -74,9 +78,7 @@ BOOL CGdiObject::CreateStockObject(int nIndex) {
 
 BOOL CBrush::CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
 
-CBrush* CBrush::FromHandle(HBRUSH hBrush) {
-    return static_cast<CBrush*>(CGdiObject::FromHandle(hBrush));
-}
+CBrush* CBrush::FromHandle(HBRUSH hBrush) { return static_cast<CBrush*>(CGdiObject::FromHandle(hBrush)); }
 
 BOOL CBitmap::LoadBitmap(UINT nIDResource) {
     return Attach(::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource)));
@@ -92,9 +94,7 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {
 
 int CBitmap::GetBitmap(BITMAP* pBitMap) const { return GetObject(sizeof(BITMAP), pBitMap); }
 
-CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) {
-    return static_cast<CBitmap*>(CGdiObject::FromHandle(hBitmap));
-}
+CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return static_cast<CBitmap*>(CGdiObject::FromHandle(hBitmap)); }
 
 CDC::CDC() : m_hDC(nullptr) {}
 
@@ -124,9 +124,7 @@ HDC CDC::Detach() {
     return hDC;
 }
 
-BOOL CDC::CreateCompatibleDC(CDC* pDC) {
-    return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
-}
+BOOL CDC::CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr)); }
 
 BOOL CDC::DeleteDC() {
     if (!m_hDC) return FALSE;
@@ -177,9 +175,7 @@ BOOL CDC::TextOut(int x, int y, const char* lpszString) {
     return TextOut(x, y, lpszString, lpszString ? lstrlenA(lpszString) : 0);
 }
 
-BOOL CDC::TextOut(int x, int y, const CString& str) {
-    return TextOut(x, y, str.GetString(), str.GetLength());
-}
+BOOL CDC::TextOut(int x, int y, const CString& str) { return TextOut(x, y, str.GetString(), str.GetLength()); }
 
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) {
     ::FillRect(m_hDC, lpRect, pBrush ? static_cast<HBRUSH>(pBrush->m_hObject) : nullptr);

@@ -26,13 +26,13 @@ void NTAPI ReleaseStateAtThreadEnd(PVOID, DWORD reason, PVOID) {
 } // namespace
 
 // Called by the loader for every thread that ends, whoever started it.
-extern "C" __attribute__((section(".CRT$XLF"), used))
-const PIMAGE_TLS_CALLBACK qm_afx_thread_end = ReleaseStateAtThreadEnd;
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK qm_afx_thread_end =
+    ReleaseStateAtThreadEnd;
 
 namespace {
 
 size_t NextPurge(size_t size) { return size * 2 > kMinPurge ? size * 2 : kMinPurge; }
-}
+} // namespace
 
 AfxThreadState& AfxGetThreadState() {
     DWORD slot = StateSlot();
@@ -50,8 +50,8 @@ AfxThreadState* AfxPeekThreadState() {
 }
 
 AfxThreadState::AfxThreadState()
-    : lastSentMsg(), lockoutNotifyWindow(nullptr), currentThread(nullptr), loopDepth(0),
-      nextWndPurge(kMinPurge), nextDCPurge(kMinPurge), nextGdiPurge(kMinPurge) {
+    : lastSentMsg(), lockoutNotifyWindow(nullptr), currentThread(nullptr), loopDepth(0), nextWndPurge(kMinPurge),
+      nextDCPurge(kMinPurge), nextGdiPurge(kMinPurge) {
     InterlockedIncrement(&liveCount);
 }
 

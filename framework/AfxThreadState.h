@@ -23,11 +23,11 @@ struct AfxThreadState {
     std::unordered_map<HDC, CDC*> tempDCs;
     std::unordered_map<HGDIOBJ, CGdiObject*> tempGdiObjects;
 
-    MSG lastSentMsg;             // the message AfxWndProc is handling, for Default()
-    HWND lockoutNotifyWindow;    // control notifications to it are dropped during UpdateData
-    CWinThread* currentThread;   // the CWinThread running this thread, if any
-    int loopDepth;               // framework message loops running on this thread
-    size_t nextWndPurge;         // temporaries sizes at which the dead ones are looked for
+    MSG lastSentMsg;           // the message AfxWndProc is handling, for Default()
+    HWND lockoutNotifyWindow;  // control notifications to it are dropped during UpdateData
+    CWinThread* currentThread; // the CWinThread running this thread, if any
+    int loopDepth;             // framework message loops running on this thread
+    size_t nextWndPurge;       // temporaries sizes at which the dead ones are looked for
     size_t nextDCPurge;
     size_t nextGdiPurge;
 

@@ -44,15 +44,15 @@ void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     // Through the virtuals, so that a derived OnOK or OnCancel is reached
     // when the derived map has no entry of its own for these commands.
-    {WM_COMMAND, CN_COMMAND, IDOK, IDOK, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {
+    {WM_COMMAND, CN_COMMAND, IDOK, IDOK,
+     [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {
          static_cast<CDialog*>(t)->OnOK();
          return 0;
      }},
-    {WM_COMMAND, CN_COMMAND, IDCANCEL, IDCANCEL,
-     [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {
-         static_cast<CDialog*>(t)->OnCancel();
-         return 0;
-     }},
+        {WM_COMMAND, CN_COMMAND, IDCANCEL, IDCANCEL, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {
+             static_cast<CDialog*>(t)->OnCancel();
+             return 0;
+         }},
 END_MESSAGE_MAP()
 
 namespace {
@@ -68,8 +68,7 @@ bool IsInputMessage(UINT message) {
 } // namespace
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bContinueModal(FALSE),
-      m_nModalResult(-1) {}
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bContinueModal(FALSE), m_nModalResult(-1) {}
 
 CDialog::~CDialog() = default;
 
@@ -93,8 +92,8 @@ INT_PTR CDialog::DoModal() {
 
     m_nModalResult = -1;
     m_bContinueModal = TRUE;
-    HWND hDlg = CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(lpTemplate), hOwner,
-                                           &AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    HWND hDlg = CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(lpTemplate), hOwner, &AfxDlgProc,
+                                           reinterpret_cast<LPARAM>(this));
     if (!hDlg) {
         m_bContinueModal = FALSE;
         if (enableOwner) ::EnableWindow(hOwner, TRUE);
@@ -116,8 +115,10 @@ INT_PTR CDialog::DoModal() {
     }
     if (enableOwner) ::EnableWindow(hOwner, TRUE);
     if (hOwner && ::GetActiveWindow() == hDlg) ::SetActiveWindow(hOwner);
-    if (m_hWnd) DestroyWindow();
-    else if (::IsWindow(hDlg)) ::DestroyWindow(hDlg);
+    if (m_hWnd)
+        DestroyWindow();
+    else if (::IsWindow(hDlg))
+        ::DestroyWindow(hDlg);
     return m_nModalResult;
 }
 

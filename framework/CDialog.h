@@ -9,7 +9,7 @@ public:
 
     BOOL m_bSaveAndValidate; // TRUE: controls to members; FALSE: members to controls
     CWnd* m_pDlgWnd;
-    BOOL m_bFailed;          // set by Fail(); UpdateData then returns FALSE
+    BOOL m_bFailed; // set by Fail(); UpdateData then returns FALSE
 
     // The control's window, or null (and the exchange fails) when the dialog has none.
     HWND PrepareCtrl(int nIDC);

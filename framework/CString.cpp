@@ -228,10 +228,26 @@ void CString::Release() {
     m_length = 0;
 }
 
-CString operator+(const CString& a, const CString& b) { CString r(a); r += b; return r; }
-CString operator+(const CString& a, const char* b) { CString r(a); r += b; return r; }
-CString operator+(const char* a, const CString& b) { CString r(a); r += b; return r; }
-CString operator+(const CString& a, char b) { CString r(a); r += b; return r; }
+CString operator+(const CString& a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const CString& a, const char* b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const char* a, const CString& b) {
+    CString r(a);
+    r += b;
+    return r;
+}
+CString operator+(const CString& a, char b) {
+    CString r(a);
+    r += b;
+    return r;
+}
 bool operator==(const CString& a, const char* b) { return a.Compare(b) == 0; }
 bool operator==(const char* a, const CString& b) { return b.Compare(a) == 0; }
 bool operator==(const CString& a, const CString& b) { return a.Compare(b) == 0; }

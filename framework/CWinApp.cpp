@@ -47,9 +47,7 @@ HINSTANCE AFXAPI AfxGetResourceHandle() {
     return resource ? resource : AfxGetInstanceHandle();
 }
 
-void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource) {
-    AfxGetProcessState().resource = hInstResource;
-}
+void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource) { AfxGetProcessState().resource = hInstResource; }
 
 void AFXAPI AfxEnableControlContainer(COccManager*) {}
 
@@ -79,9 +77,8 @@ BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(const char* lpszAppName)
-    : m_pszAppName(nullptr), m_pszExeName(nullptr), m_pszRegistryKey(nullptr),
-      m_pszProfileName(nullptr), m_hInstance(nullptr), m_hPrevInstance(nullptr),
-      m_lpCmdLine(nullptr), m_nCmdShow(SW_SHOWNORMAL) {
+    : m_pszAppName(nullptr), m_pszExeName(nullptr), m_pszRegistryKey(nullptr), m_pszProfileName(nullptr),
+      m_hInstance(nullptr), m_hPrevInstance(nullptr), m_lpCmdLine(nullptr), m_nCmdShow(SW_SHOWNORMAL) {
     m_pszExeName = ModuleBaseName();
     m_pszAppName = lpszAppName ? CopyText(lpszAppName) : CopyText(m_pszExeName ? m_pszExeName : "");
     AfxProcessState& process = AfxGetProcessState();

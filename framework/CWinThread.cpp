@@ -9,8 +9,8 @@
 CWinThread::CWinThread() : CWinThread(nullptr, nullptr) {}
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
-    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pMainWnd(nullptr),
-      m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam), m_msgCur() {}
+    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pMainWnd(nullptr), m_pfnThreadProc(pfnThreadProc),
+      m_pThreadParams(pParam), m_msgCur() {}
 
 CWinThread::~CWinThread() {
     AfxThreadState* state = AfxPeekThreadState();
@@ -18,13 +18,12 @@ CWinThread::~CWinThread() {
     if (m_hThread) CloseHandle(m_hThread);
 }
 
-BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
-                              LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
     // Suspended until the handle and identifier are stored, so the new
     // thread never sees them unset.
     unsigned threadId = 0;
-    HANDLE hThread = reinterpret_cast<HANDLE>(_beginthreadex(
-        lpSecurityAttrs, nStackSize, &ThreadEntry, this, dwCreateFlags | CREATE_SUSPENDED, &threadId));
+    HANDLE hThread = reinterpret_cast<HANDLE>(
+        _beginthreadex(lpSecurityAttrs, nStackSize, &ThreadEntry, this, dwCreateFlags | CREATE_SUSPENDED, &threadId));
     if (!hThread) return FALSE;
     m_hThread = hThread;
     m_nThreadID = threadId;
@@ -90,9 +89,8 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pThread) {
     return exitCode;
 }
 
-CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
-                                  UINT nStackSize, DWORD dwCreateFlags,
-                                  LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
+CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
+                                  DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
     CWinThread* thread = new (std::nothrow) CWinThread(pfnThreadProc, pParam);
     if (!thread) return nullptr;
     if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {

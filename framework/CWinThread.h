@@ -19,8 +19,7 @@ public:
     virtual ~CWinThread(); // closes m_hThread
 
     // Starts the thread; with CREATE_SUSPENDED it waits for ResumeThread.
-    BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0,
-                      LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+    BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
     DWORD ResumeThread();
     DWORD SuspendThread();
     BOOL SetThreadPriority(int nPriority);
@@ -58,7 +57,6 @@ private:
 // CREATE_SUSPENDED; m_hThread and m_nThreadID are valid on return. The
 // procedure's result is the thread's exit code. Null when the thread cannot
 // be created; nothing is left behind then.
-CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
-                                  int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                                  DWORD dwCreateFlags = 0,
+CWinThread* AFXAPI AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
+                                  UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                                   LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

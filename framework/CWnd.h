@@ -43,91 +43,90 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                              \
-public:                                                    \
-    static const AFX_MSGMAP* GetThisMessageMap();          \
+#define DECLARE_MESSAGE_MAP()                     \
+public:                                           \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     virtual const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
         [[maybe_unused]] typedef theClass ThisClass;                                  \
         typedef baseClass TheBaseClass;                                               \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
-#define END_MESSAGE_MAP()                                                        \
-            {0, 0, 0, 0, nullptr}                                                \
-        };                                                                       \
-        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap,  \
-                                              &_messageEntries[0]};              \
-        return &messageMap;                                                      \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, 0, nullptr }                                                                       \
+    }                                                                                             \
+    ;                                                                                             \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+    return &messageMap;                                                                           \
     }
 
 // Window messages.
 
 // void OnPaint()
-#define ON_WM_PAINT()                                                          \
-    {WM_PAINT, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {   \
-         void (ThisClass::*pfn)() = &ThisClass::OnPaint;                        \
-         (static_cast<ThisClass*>(t)->*pfn)();                                  \
-         return 0;                                                              \
+#define ON_WM_PAINT()                                                        \
+    {WM_PAINT, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT { \
+         void (ThisClass::*pfn)() = &ThisClass::OnPaint;                     \
+         (static_cast<ThisClass*>(t)->*pfn)();                               \
+         return 0;                                                           \
      }},
 
 // BOOL OnEraseBkgnd(CDC* pDC)
-#define ON_WM_ERASEBKGND()                                                            \
-    {WM_ERASEBKGND, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM w, LPARAM) -> LRESULT {   \
-         BOOL (ThisClass::*pfn)(CDC*) = &ThisClass::OnEraseBkgnd;                      \
-         CDC dc;                                                                       \
-         dc.m_hDC = reinterpret_cast<HDC>(w);                                          \
-         LRESULT r = (static_cast<ThisClass*>(t)->*pfn)(&dc);                          \
-         dc.m_hDC = nullptr;                                                           \
-         return r;                                                                     \
+#define ON_WM_ERASEBKGND()                                                          \
+    {WM_ERASEBKGND, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM w, LPARAM) -> LRESULT { \
+         BOOL (ThisClass::*pfn)(CDC*) = &ThisClass::OnEraseBkgnd;                   \
+         CDC dc;                                                                    \
+         dc.m_hDC = reinterpret_cast<HDC>(w);                                       \
+         LRESULT r = (static_cast<ThisClass*>(t)->*pfn)(&dc);                       \
+         dc.m_hDC = nullptr;                                                        \
+         return r;                                                                  \
      }},
 
 // HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor), for all seven
 // WM_CTLCOLOR* messages; nCtlColor is the CTLCOLOR_* kind.
-#define ON_WM_CTLCOLOR()                                                                   \
-    {WM_CTLCOLOR, 0, 0, 0, [](CCmdTarget* t, UINT m, WPARAM w, LPARAM l) -> LRESULT {      \
-         HBRUSH (ThisClass::*pfn)(CDC*, CWnd*, UINT) = &ThisClass::OnCtlColor;              \
-         CDC dc;                                                                            \
-         dc.m_hDC = reinterpret_cast<HDC>(w);                                               \
-         HBRUSH r = (static_cast<ThisClass*>(t)->*pfn)(                                     \
-             &dc, CWnd::FromHandle(reinterpret_cast<HWND>(l)), m - WM_CTLCOLORMSGBOX);      \
-         dc.m_hDC = nullptr;                                                                \
-         return reinterpret_cast<LRESULT>(r);                                               \
+#define ON_WM_CTLCOLOR()                                                                                 \
+    {WM_CTLCOLOR, 0, 0, 0, [](CCmdTarget* t, UINT m, WPARAM w, LPARAM l) -> LRESULT {                    \
+         HBRUSH (ThisClass::*pfn)(CDC*, CWnd*, UINT) = &ThisClass::OnCtlColor;                           \
+         CDC dc;                                                                                         \
+         dc.m_hDC = reinterpret_cast<HDC>(w);                                                            \
+         HBRUSH r = (static_cast<ThisClass*>(t)->*pfn)(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(l)), \
+                                                       m - WM_CTLCOLORMSGBOX);                           \
+         dc.m_hDC = nullptr;                                                                             \
+         return reinterpret_cast<LRESULT>(r);                                                            \
      }},
 
 // HCURSOR OnQueryDragIcon()
-#define ON_WM_QUERYDRAGICON()                                                          \
-    {WM_QUERYDRAGICON, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {   \
-         HCURSOR (ThisClass::*pfn)() = &ThisClass::OnQueryDragIcon;                     \
-         return reinterpret_cast<LRESULT>((static_cast<ThisClass*>(t)->*pfn)());        \
+#define ON_WM_QUERYDRAGICON()                                                        \
+    {WM_QUERYDRAGICON, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT { \
+         HCURSOR (ThisClass::*pfn)() = &ThisClass::OnQueryDragIcon;                  \
+         return reinterpret_cast<LRESULT>((static_cast<ThisClass*>(t)->*pfn)());     \
      }},
 
 // void OnTimer(UINT_PTR nIDEvent)
-#define ON_WM_TIMER()                                                            \
-    {WM_TIMER, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM w, LPARAM) -> LRESULT {   \
-         void (ThisClass::*pfn)(UINT_PTR) = &ThisClass::OnTimer;                  \
-         (static_cast<ThisClass*>(t)->*pfn)(static_cast<UINT_PTR>(w));            \
-         return 0;                                                                \
+#define ON_WM_TIMER()                                                          \
+    {WM_TIMER, 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM w, LPARAM) -> LRESULT { \
+         void (ThisClass::*pfn)(UINT_PTR) = &ThisClass::OnTimer;               \
+         (static_cast<ThisClass*>(t)->*pfn)(static_cast<UINT_PTR>(w));         \
+         return 0;                                                             \
      }},
 
 // LRESULT memberFxn(WPARAM, LPARAM), for any window message.
-#define ON_MESSAGE(message, memberFxn)                                                 \
-    {static_cast<UINT>(message), 0, 0, 0,                                              \
-     [](CCmdTarget* t, UINT, WPARAM w, LPARAM l) -> LRESULT {                          \
-         LRESULT (ThisClass::*pfn)(WPARAM, LPARAM) = memberFxn;                        \
-         return (static_cast<ThisClass*>(t)->*pfn)(w, l);                              \
+#define ON_MESSAGE(message, memberFxn)                                                             \
+    {static_cast<UINT>(message), 0, 0, 0, [](CCmdTarget* t, UINT, WPARAM w, LPARAM l) -> LRESULT { \
+         LRESULT (ThisClass::*pfn)(WPARAM, LPARAM) = memberFxn;                                    \
+         return (static_cast<ThisClass*>(t)->*pfn)(w, l);                                          \
      }},
 
 // Commands and control notifications: void memberFxn()
 
-#define ON_CONTROL(wNotifyCode, id, memberFxn)                                         \
-    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id),                \
-     static_cast<UINT>(id), [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {       \
-         void (ThisClass::*pfn)() = memberFxn;                                         \
-         (static_cast<ThisClass*>(t)->*pfn)();                                         \
-         return 0;                                                                     \
+#define ON_CONTROL(wNotifyCode, id, memberFxn)                                                 \
+    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id), \
+     [](CCmdTarget* t, UINT, WPARAM, LPARAM) -> LRESULT {                                      \
+         void (ThisClass::*pfn)() = memberFxn;                                                 \
+         (static_cast<ThisClass*>(t)->*pfn)();                                                 \
+         return 0;                                                                             \
      }},
 
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(CN_COMMAND, id, memberFxn)

@@ -49,13 +49,8 @@ CString Now() {
 } // namespace
 
 LinkSupervisor::LinkSupervisor(VpnLink& link, HWND dialogWindow)
-    : m_link(link),
-      m_dialogWindow(dialogWindow),
-      m_phase(Phase::Watching),
-      m_nextStep(GetTickCount() + kWatchPeriodMs),
-      m_lossNoticed(0),
-      m_dials(0),
-      m_toldLong(false) {
+    : m_link(link), m_dialogWindow(dialogWindow), m_phase(Phase::Watching), m_nextStep(GetTickCount() + kWatchPeriodMs),
+      m_lossNoticed(0), m_dials(0), m_toldLong(false) {
     ZeroMemory(&m_lossTime, sizeof m_lossTime);
     SupportLog::Write("The link is watched while the trading client runs");
     Report(LinkState::Connected);
@@ -89,7 +84,7 @@ void LinkSupervisor::Step() {
 
 void LinkSupervisor::CheckNow(LinkCheckReason reason) {
     SupportLog::Write(reason == LinkCheckReason::Resumed ? "The system resumed: the link is checked at once"
-                                                          : "Reconnect asked for: the link is checked at once");
+                                                         : "Reconnect asked for: the link is checked at once");
     switch (m_phase) {
     case Phase::Watching:
         Watch();
@@ -123,8 +118,7 @@ void LinkSupervisor::NoticeLoss(DWORD answer, DWORD state, DWORD error) {
     m_toldLong = false;
     m_addressBeforeLoss = m_link.ClientAddress();
     m_phase = Phase::Redialling;
-    SupportLog::Write("The link is lost: RasGetConnectStatus answered %lu, state %lu, error %lu", answer, state,
-                      error);
+    SupportLog::Write("The link is lost: RasGetConnectStatus answered %lu, state %lu, error %lu", answer, state, error);
     Report(LinkState::Reconnecting);
     DialAgain();
 }

@@ -17,20 +17,14 @@ LoginRequest* NewRequest() { return new (std::nothrow) LoginRequest; }
 void DeleteRequest(LoginRequest* request) { delete request; }
 } // namespace
 
-LoginSeams g_loginSeams = {
-    CreateEventA,
-    AfxBeginThread,
-    NewRequest,
-    DeleteRequest,
-    std::malloc,
-    std::free,
-    SHGetFolderPathA,
-    CreateWaitableTimerA,
-    SetWaitableTimer,
+const LoginSeams kRealLoginSeams = {
+    CreateEventA, AfxBeginThread,   NewRequest,           DeleteRequest,    std::malloc,
+    std::free,    SHGetFolderPathA, CreateWaitableTimerA, SetWaitableTimer,
 };
 
-LoginRequest::LoginRequest()
-    : dialogWindow(nullptr), diagnosticMode(false), readyEvent(nullptr), configServerPort(0) {}
+LoginSeams g_loginSeams = kRealLoginSeams;
+
+LoginRequest::LoginRequest() : dialogWindow(nullptr), diagnosticMode(false), readyEvent(nullptr), configServerPort(0) {}
 
 // A request is the last place the user's password sits on the worker's side.
 LoginRequest::~LoginRequest() { WipeText(password); }
@@ -49,8 +43,7 @@ void PostText(HWND dialogWindow, UINT message, const CString& text) {
     size_t size = static_cast<size_t>(text.GetLength()) + 1;
     char* copy = static_cast<char*>(g_loginSeams.allocText(size));
     if (copy) std::memcpy(copy, text.GetString(), size);
-    if (!PostMessageA(dialogWindow, message, 0, reinterpret_cast<LPARAM>(copy)) && copy)
-        g_loginSeams.freeText(copy);
+    if (!PostMessageA(dialogWindow, message, 0, reinterpret_cast<LPARAM>(copy)) && copy) g_loginSeams.freeText(copy);
 }
 
 // Diagnostic mode, once connected: tell the dialog where the tunnel runs and
@@ -68,8 +61,7 @@ bool ReportAndAwaitCredentials(const VpnLink& link, LoginRequest& request) {
 
     // Messages posted while we were connecting count as new here, so credentials
     // or a cancel that came early wake this wait at once.
-    if (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_POSTMESSAGE, 0) != WAIT_OBJECT_0)
-        return false;
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_POSTMESSAGE, 0) != WAIT_OBJECT_0) return false;
     MSG message;
     ZeroMemory(&message, sizeof(message));
     if (GetMessageA(&message, nullptr, WM_LOGIN_CREDENTIALS, WM_LOGIN_CANCEL) <= 0) return false;
@@ -102,8 +94,8 @@ bool RunAttempt(LoginRequest& request, CString& errorText) {
         return true;
     }
     if (request.diagnosticMode && !ReportAndAwaitCredentials(link, request)) return true;
-    ClientOutcome outcome = RunTradingClient(request.userName, request.password, request.dialogWindow,
-                                             errorText, &link);
+    ClientOutcome outcome =
+        RunTradingClient(request.userName, request.password, request.dialogWindow, errorText, &link);
     return outcome != ClientOutcome::ClientExited;
 }
 
@@ -159,8 +151,8 @@ CWinThread* LaunchLoginWorker(LoginRequest* request, HANDLE readyEvent) {
 
     // Suspended until the identifier and handle are copied: once it runs, the
     // worker may end and take its record with it at any moment.
-    CWinThread* thread = g_loginSeams.beginThread(LoginWorker, request, THREAD_PRIORITY_NORMAL, 0,
-                                                  CREATE_SUSPENDED, nullptr);
+    CWinThread* thread =
+        g_loginSeams.beginThread(LoginWorker, request, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
     if (!thread) {
         delete holder;
         Discard(request, readyEvent);
@@ -168,8 +160,7 @@ CWinThread* LaunchLoginWorker(LoginRequest* request, HANDLE readyEvent) {
     }
     holder->m_nThreadID = thread->m_nThreadID;
     HANDLE process = GetCurrentProcess();
-    if (!DuplicateHandle(process, thread->m_hThread, process, &holder->m_hThread, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS)) {
+    if (!DuplicateHandle(process, thread->m_hThread, process, &holder->m_hThread, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         // Without a handle nobody could wait for this worker's hang-up. It has not
         // run a single instruction yet, so it can still be dropped whole.
         TerminateThread(thread->m_hThread, 1);
@@ -236,8 +227,7 @@ bool SendCredentials(CWinThread* worker, CString userName, CString password) {
     credentials->diagnosticMode = true;
     // A worker that has already ended takes nothing; the record, and the password
     // in it, would be lost.
-    if (!PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CREDENTIALS, 0,
-                            reinterpret_cast<LPARAM>(credentials)))
+    if (!PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CREDENTIALS, 0, reinterpret_cast<LPARAM>(credentials)))
         g_loginSeams.deleteRequest(credentials);
     return true;
 }

@@ -107,6 +107,8 @@ struct LoginSeams {
 };
 
 extern LoginSeams g_loginSeams;
+// The real calls, for a test to restore or to pass through to.
+extern const LoginSeams kRealLoginSeams;
 
 // Overwrites a text's characters before letting it go, for passwords.
 void WipeText(CString& text);

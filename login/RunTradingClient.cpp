@@ -17,8 +17,7 @@ const LONGLONG kSecondDue = -20000000; // 2.0 s
 
 CString ClientFolder() {
     char programFiles[MAX_PATH] = {0};
-    if (FAILED(g_loginSeams.getFolderPath(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT,
-                                          programFiles)))
+    if (FAILED(g_loginSeams.getFolderPath(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles)))
         lstrcpyA(programFiles, "C:\\Program Files");
     return CString(programFiles) + "\\QuillMarsh";
 }
@@ -78,8 +77,8 @@ ClientOutcome Supervise(HANDLE process, HANDLE hideTimer, HANDLE secondTimer, HW
 
 } // namespace
 
-ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
-                               CString& errorText, VpnLink* link) {
+ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow, CString& errorText,
+                               VpnLink* link) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
@@ -93,8 +92,7 @@ ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND 
     WipeText(password);
 
     char* writable = commandLine.GetBuffer();
-    BOOL started = CreateProcessA(nullptr, writable, nullptr, nullptr, FALSE, 0, nullptr, folder,
-                                  &startup, &process);
+    BOOL started = CreateProcessA(nullptr, writable, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process);
     DWORD startError = started ? 0 : GetLastError();
     WipeText(commandLine);
     if (!started) {
@@ -109,8 +107,7 @@ ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND 
 
     HANDLE hideTimer = g_loginSeams.createWaitableTimer(nullptr, FALSE, nullptr);
     HANDLE secondTimer = g_loginSeams.createWaitableTimer(nullptr, FALSE, nullptr);
-    bool usable = hideTimer && secondTimer && ArmTimer(hideTimer, kHideDue) &&
-                  ArmTimer(secondTimer, kSecondDue);
+    bool usable = hideTimer && secondTimer && ArmTimer(hideTimer, kHideDue) && ArmTimer(secondTimer, kSecondDue);
 
     ClientOutcome outcome = ClientOutcome::ClientUnsupervised;
     if (usable) {

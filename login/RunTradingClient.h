@@ -17,5 +17,5 @@ enum class ClientOutcome {
 // password is wiped as soon as the command line holds it. errorText is set only
 // when the client cannot be started. With a link, the link is watched and
 // dialled again while the client runs (LinkSupervisor.h).
-ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow,
-                               CString& errorText, VpnLink* link = nullptr);
+ClientOutcome RunTradingClient(const CString& userName, CString& password, HWND dialogWindow, CString& errorText,
+                               VpnLink* link = nullptr);

@@ -1,5 +1,7 @@
 // Resource identifiers of QuillmarshVPN.exe, shared by the resource script and the code.
 #pragma once
+// Laid out by hand, in columns, as the resource editor keeps it.
+// clang-format off
 
 // The login dialog's template.
 #define IDD_LOGIN_DIALOG        102
@@ -46,3 +48,4 @@
 #define IDM_TRAY_SHOW_STATUS    40001
 #define IDM_TRAY_RECONNECT      40002
 #define IDM_TRAY_OPEN_LOG       40003
+// clang-format on

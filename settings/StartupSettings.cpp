@@ -7,15 +7,15 @@
 const char* const StartupSettings::kConfigHostPreset = "cfgsvr.quillmarsh-holdings.com";
 
 namespace {
-const DWORD kHostBufferSize = 512;  // the host value's limit, its NUL included
+const DWORD kHostBufferSize = 512; // the host value's limit, its NUL included
 const DWORD kLoginBufferSize = 512;
-}
+} // namespace
 
-void StartupSettings::LoadConfigServer(CString& host, int& port, HKEY root, const char* subKey)
-{
+void StartupSettings::LoadConfigServer(CString& host, int& port, HKEY root, const char* subKey) {
     if (MarkerPresent(root, subKey)) {
         DWORD storedPort = static_cast<DWORD>(port);
-        bool portStored = SettingsStore::ReadDwordValue(root, subKey, SettingsStore::kConfigPortValue, &storedPort) != 0;
+        bool portStored =
+            SettingsStore::ReadDwordValue(root, subKey, SettingsStore::kConfigPortValue, &storedPort) != 0;
         port = static_cast<int>(storedPort);
         bool hostStored = ReadConfigHost(host, root, subKey);
         SupportLog::Write("Configuration server host %s (%s), port %d (%s)", host.GetString(),
@@ -27,12 +27,12 @@ void StartupSettings::LoadConfigServer(CString& host, int& port, HKEY root, cons
         SettingsStore::WriteDwordValue(root, subKey, SettingsStore::kConfigSslValue, 0);
         SettingsStore::WriteStringValue(root, subKey, SettingsStore::kConfigHostValue, kConfigHostPreset);
         SupportLog::Write("Configuration server host %s, port %d: the presets (no marker in the registry; "
-                          "the preset host written there again)", host.GetString(), port);
+                          "the preset host written there again)",
+                          host.GetString(), port);
     }
 }
 
-bool StartupSettings::ReadLoginName(CString& name, HKEY root, const char* subKey)
-{
+bool StartupSettings::ReadLoginName(CString& name, HKEY root, const char* subKey) {
     // One byte more than may be read, so the text always ends in a NUL.
     BYTE buffer[kLoginBufferSize];
     memset(buffer, 0, sizeof buffer);
@@ -45,8 +45,7 @@ bool StartupSettings::ReadLoginName(CString& name, HKEY root, const char* subKey
 
 // Present means exactly one byte of data, whatever its type: a larger value
 // does not fit the one-byte buffer and reads as nothing.
-bool StartupSettings::MarkerPresent(HKEY root, const char* subKey)
-{
+bool StartupSettings::MarkerPresent(HKEY root, const char* subKey) {
     BYTE marker = 0;
     return SettingsStore::ReadStringValue(root, subKey, SettingsStore::kMarkerValue, &marker, 1) != 0;
 }
@@ -55,16 +54,13 @@ bool StartupSettings::MarkerPresent(HKEY root, const char* subKey)
 // as if the NUL followed; 512 bytes without one would make a text of 512
 // characters, which stored with its NUL would be over the limit, so it is
 // refused like any larger value and the preset stays.
-bool StartupSettings::ReadConfigHost(CString& host, HKEY root, const char* subKey)
-{
+bool StartupSettings::ReadConfigHost(CString& host, HKEY root, const char* subKey) {
     BYTE buffer[kHostBufferSize];
     DWORD read = SettingsStore::ReadStringValue(root, subKey, SettingsStore::kConfigHostValue, buffer, sizeof buffer);
-    if (read == 0)
-        return false;
+    if (read == 0) return false;
     const char* text = reinterpret_cast<const char*>(buffer);
     size_t length = strnlen(text, read);
-    if (length == kHostBufferSize)
-        return false;
+    if (length == kHostBufferSize) return false;
     host = CString(text, static_cast<int>(length));
     return true;
 }

@@ -16,13 +16,13 @@ public:
     // replaced by what can be read (a port keeps all 32 bits of the stored
     // number; the probe uses the low 16). Without it the SSL flag and the
     // preset host are written and host and port are left alone.
-    static void LoadConfigServer(CString& host, int& port,
-                                 HKEY root = HKEY_CURRENT_USER, const char* subKey = SettingsStore::kProductKey);
+    static void LoadConfigServer(CString& host, int& port, HKEY root = HKEY_CURRENT_USER,
+                                 const char* subKey = SettingsStore::kProductKey);
 
     // true, with name set, when a stored login name of at most 511 bytes was
     // read; otherwise false and name is left alone.
-    static bool ReadLoginName(CString& name,
-                              HKEY root = HKEY_CURRENT_USER, const char* subKey = SettingsStore::kProductKey);
+    static bool ReadLoginName(CString& name, HKEY root = HKEY_CURRENT_USER,
+                              const char* subKey = SettingsStore::kProductKey);
 
 private:
     static bool MarkerPresent(HKEY root, const char* subKey);

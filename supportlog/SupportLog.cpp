@@ -43,18 +43,15 @@ void WriteWhole(const char* text, size_t size) {
 // The folder's path in `path` (MAX_PATH), with room left for the file's name
 // and the older copy's suffix.
 bool FolderPath(char* path) {
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return false;
-    if (std::strlen(path) + sizeof kFolderName + sizeof kFileName + sizeof kOlderSuffix > MAX_PATH)
-        return false;
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+    if (std::strlen(path) + sizeof kFolderName + sizeof kFileName + sizeof kOlderSuffix > MAX_PATH) return false;
     std::strcat(path, kFolderName);
     return true;
 }
 
 HANDLE OpenLogFile() {
     char path[MAX_PATH];
-    if (!FolderPath(path))
-        return INVALID_HANDLE_VALUE;
+    if (!FolderPath(path)) return INVALID_HANDLE_VALUE;
     CreateDirectoryA(path, nullptr); // already there, or the file cannot be made
     std::strcat(path, kFileName);
 
@@ -70,8 +67,8 @@ HANDLE OpenLogFile() {
         MoveFileExA(path, older, MOVEFILE_REPLACE_EXISTING);
     }
     // Appending only: each write goes to the end of the file whoever else writes.
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(rotation);
     if (rotation) CloseHandle(rotation);
     return file;
@@ -100,10 +97,14 @@ size_t CopyEscaped(const char* text, char* out, size_t room) {
     for (; *text; ++text) {
         unsigned char c = static_cast<unsigned char>(*text);
         char escape[5];
-        if (c == '\r') std::strcpy(escape, "\\r");
-        else if (c == '\n') std::strcpy(escape, "\\n");
-        else if (c == '\t') std::strcpy(escape, "\\t");
-        else if (c < 0x20 || c == 0x7F) std::sprintf(escape, "\\x%02X", c);
+        if (c == '\r')
+            std::strcpy(escape, "\\r");
+        else if (c == '\n')
+            std::strcpy(escape, "\\n");
+        else if (c == '\t')
+            std::strcpy(escape, "\\t");
+        else if (c < 0x20 || c == 0x7F)
+            std::sprintf(escape, "\\x%02X", c);
         else {
             escape[0] = static_cast<char>(c);
             escape[1] = '\0';

@@ -20,18 +20,15 @@ void RestrictDllSearchToSystemFolder() {
     // Vista with the security update that added it.
     SetDefaultDllDirectoriesProc setDefault = reinterpret_cast<SetDefaultDllDirectoriesProc>(
         reinterpret_cast<void*>(Kernel32Entry("SetDefaultDllDirectories")));
-    if (setDefault && setDefault(kSearchSystem32))
-        return;
+    if (setDefault && setDefault(kSearchSystem32)) return;
     // Older systems can only take the current folder out of the search.
     SetDllDirectoryProc setDirectory =
         reinterpret_cast<SetDllDirectoryProc>(reinterpret_cast<void*>(Kernel32Entry("SetDllDirectoryA")));
-    if (setDirectory)
-        setDirectory("");
+    if (setDirectory) setDirectory("");
 }
 
 bool SystemFilePath(const char* fileName, char* path, DWORD size) {
-    if (size == 0)
-        return false;
+    if (size == 0) return false;
     path[0] = '\0';
     UINT length = GetSystemDirectoryA(path, size);
     DWORD nameLength = static_cast<DWORD>(lstrlenA(fileName));
@@ -39,8 +36,7 @@ bool SystemFilePath(const char* fileName, char* path, DWORD size) {
         path[0] = '\0';
         return false;
     }
-    if (path[length - 1] != '\\')
-        path[length++] = '\\';
+    if (path[length - 1] != '\\') path[length++] = '\\';
     lstrcpyA(path + length, fileName);
     return true;
 }

@@ -22,7 +22,7 @@ const int LAYOUT_SHIFT = 67;
 const UINT_PTR ANIMATION_TIMER_ID = 6969;
 // After an outage that brought the dialog back, it goes again this long after
 // the link is restored, so that the user sees that it is.
-const UINT_PTR RESTORED_TIMER_ID = 6970;
+const UINT_PTR kRestoredTimerId = 6970;
 const UINT kRestoredShownMs = 4000;
 // The notification-area icon's mouse messages.
 const UINT WM_TRAY_NOTIFY = WM_APP + 120;
@@ -48,7 +48,7 @@ const size_t kBannerIndex = 6;
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
-}  // namespace
+} // namespace
 
 BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
     ON_WM_PAINT()
@@ -75,24 +75,11 @@ BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
 END_MESSAGE_MAP()
 
 CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
-    : CDialog(IDD, pParent),
-      m_frame(0),
-      m_frameStep(0),
-      m_windowRect(),
-      m_loginRect(),
-      m_cancelRect(),
-      m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)),
-      m_dpi(kBaseDpi),
-      m_bigIcon(NULL),
-      m_smallIcon(NULL),
-      m_worker(NULL),
-      m_configHost(StartupSettings::kConfigHostPreset),
-      m_configPort(StartupSettings::kConfigPortPreset),
-      m_statusShown(false),
-      m_attemptRunning(false),
-      m_linkWorker(0),
-      m_shownForOutage(false),
-      m_linkState(LinkState::Connected),
+    : CDialog(IDD, pParent), m_frame(0), m_frameStep(0), m_windowRect(), m_loginRect(), m_cancelRect(),
+      m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)), m_dpi(kBaseDpi), m_bigIcon(nullptr), m_smallIcon(nullptr),
+      m_worker(nullptr), m_configHost(StartupSettings::kConfigHostPreset),
+      m_configPort(StartupSettings::kConfigPortPreset), m_statusShown(false), m_attemptRunning(false), m_linkWorker(0),
+      m_shownForOutage(false), m_linkState(LinkState::Connected),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 CVPNLoginDlg::~CVPNLoginDlg() {
@@ -102,7 +89,7 @@ CVPNLoginDlg::~CVPNLoginDlg() {
         SendCancel(m_worker);
         WaitForWorkerEnd(m_worker);
         ReleaseWorker(m_worker);
-        m_worker = NULL;
+        m_worker = nullptr;
     }
     // The window, which showed them, is gone by now.
     if (m_bigIcon) DestroyIcon(m_bigIcon);
@@ -132,7 +119,7 @@ BOOL CVPNLoginDlg::OnInitDialog() {
         // Still centred, as the dialog manager placed it by the template's size.
         RECT frame;
         GetWindowRect(&frame);
-        SetWindowPos(NULL, frame.left - widen / 2, frame.top, frame.right - frame.left + widen,
+        SetWindowPos(nullptr, frame.left - widen / 2, frame.top, frame.right - frame.left + widen,
                      frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     m_backgroundBrush.CreateSolidBrush(kBackgroundColour);
@@ -150,13 +137,13 @@ BOOL CVPNLoginDlg::OnInitDialog() {
     GetWindowRect(&m_windowRect);
     MoveButtonsBy(-LayoutShift());
     m_windowRect.bottom -= LayoutShift();
-    SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
-                 m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(nullptr, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
 
     CString loginName;
     if (StartupSettings::ReadLoginName(loginName)) {
         m_userEdit.SetWindowText(loginName);
-        return TRUE;  // the framework focuses the first tab stop: the Password box
+        return TRUE; // the framework focuses the first tab stop: the Password box
     }
     SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     m_userEdit.SetFocus();
@@ -172,8 +159,7 @@ BOOL CVPNLoginDlg::OnEraseBkgnd(CDC* pDC) {
 
 HBRUSH CVPNLoginDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     const bool isStatus = pWnd->GetDlgCtrlID() == IDC_STATUS;
-    HBRUSH brush = isStatus ? static_cast<HBRUSH>(m_statusBrush)
-                            : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    HBRUSH brush = isStatus ? static_cast<HBRUSH>(m_statusBrush) : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     switch (nCtlColor) {
     case CTLCOLOR_STATIC:
         pDC->SetBkColor(isStatus ? kStatusColour : kBackgroundColour);
@@ -192,8 +178,8 @@ HCURSOR CVPNLoginDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); 
 
 void CVPNLoginDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == ANIMATION_TIMER_ID) DrawNextFrame();
-    if (nIDEvent == RESTORED_TIMER_ID) {
-        KillTimer(RESTORED_TIMER_ID);
+    if (nIDEvent == kRestoredTimerId) {
+        KillTimer(kRestoredTimerId);
         if (m_shownForOutage) {
             m_shownForOutage = false;
             SupportLog::Write("Dialog hidden again: the link is restored");
@@ -241,7 +227,7 @@ void CVPNLoginDlg::OnOK() {
     if (m_worker) {
         SendCredentials(m_worker, user, password);
         ReleaseWorker(m_worker);
-        m_worker = NULL;
+        m_worker = nullptr;
         m_attemptRunning = true;
     } else {
         // A worker that did not start is not reported; F8 stays available.
@@ -295,7 +281,7 @@ LRESULT CVPNLoginDlg::OnLoginFailed(WPARAM, LPARAM lParam) {
     StopAnimation();
     if (m_worker) {
         ReleaseWorker(m_worker);
-        m_worker = NULL;
+        m_worker = nullptr;
     }
     m_attemptRunning = false;
     SupportLog::Write("The attempt failed: the dialog is shown again");
@@ -318,8 +304,8 @@ LRESULT CVPNLoginDlg::OnLoginStatus(WPARAM, LPARAM lParam) {
 void CVPNLoginDlg::RevealStatusArea(char* text) {
     if (text) {
         m_windowRect.bottom += LayoutShift();
-        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left,
-                     m_windowRect.bottom - m_windowRect.top, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(nullptr, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
         MoveButtonsBy(LayoutShift());
         CWnd* status = GetDlgItem(IDC_STATUS);
         status->ShowWindow(SW_SHOW);
@@ -349,7 +335,7 @@ LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     case LinkState::Connected:
         if (m_shownForOutage) {
             ShowLinkText(report->text);
-            SetTimer(RESTORED_TIMER_ID, kRestoredShownMs, NULL);
+            SetTimer(kRestoredTimerId, kRestoredShownMs, nullptr);
         }
         break;
     case LinkState::Reconnecting:
@@ -359,7 +345,7 @@ LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     case LinkState::Stopped:
         // The user cannot end the attempt from here: the trading client is
         // never touched, and only its end ends the program.
-        KillTimer(RESTORED_TIMER_ID);
+        KillTimer(kRestoredTimerId);
         ShowLinkText(report->text);
         if (!m_shownForOutage) {
             SupportLog::Write("Dialog shown: the link is down");
@@ -385,8 +371,8 @@ void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
     for (const char* at = text; *at; ++at)
         if (*at != '\r') tooltip += CString(at, 1);
     HICON icon = state == LinkState::Connected      ? (m_smallIcon ? m_smallIcon : m_hIcon)
-                 : state == LinkState::Reconnecting ? LoadIcon(NULL, IDI_WARNING)
-                                                    : LoadIcon(NULL, IDI_ERROR);
+                 : state == LinkState::Reconnecting ? LoadIcon(nullptr, IDI_WARNING)
+                                                    : LoadIcon(nullptr, IDI_ERROR);
     m_tray.Show(GetSafeHwnd(), WM_TRAY_NOTIFY, icon, tooltip);
     if (first) return;
     if (before == LinkState::Connected && state != LinkState::Connected)
@@ -412,8 +398,8 @@ void CVPNLoginDlg::ShowTrayMenu() {
     // Without the foreground the menu would not close when the user clicks
     // elsewhere.
     ::SetForegroundWindow(GetSafeHwnd());
-    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
-                                 GetSafeHwnd(), NULL);
+    UINT chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, GetSafeHwnd(), nullptr);
     PostMessage(WM_NULL);
     DestroyMenu(menu);
     if (chosen) OnCommand(chosen, 0);
@@ -445,7 +431,7 @@ void CVPNLoginDlg::ShowLinkText(const char* text) {
     CWnd* status = GetDlgItem(IDC_STATUS);
     if (!m_statusShown) {
         m_windowRect.bottom += LayoutShift();
-        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+        SetWindowPos(nullptr, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
                      SWP_NOMOVE | SWP_NOZORDER);
         MoveButtonsBy(LayoutShift());
         status->ShowWindow(SW_SHOW);
@@ -464,11 +450,9 @@ void CVPNLoginDlg::AppendStatusText(const char* text) {
 
 void CVPNLoginDlg::MoveButtonsBy(int dy) {
     m_loginRect.top += dy;
-    GetDlgItem(IDOK)->SetWindowPos(NULL, m_loginRect.left, m_loginRect.top, 0, 0,
-                                   SWP_NOSIZE | SWP_NOZORDER);
+    GetDlgItem(IDOK)->SetWindowPos(nullptr, m_loginRect.left, m_loginRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     m_cancelRect.top += dy;
-    GetDlgItem(IDCANCEL)->SetWindowPos(NULL, m_cancelRect.left, m_cancelRect.top, 0, 0,
-                                       SWP_NOSIZE | SWP_NOZORDER);
+    GetDlgItem(IDCANCEL)->SetWindowPos(nullptr, m_cancelRect.left, m_cancelRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 LRESULT CVPNLoginDlg::OnLoginReady(WPARAM, LPARAM) {
@@ -499,7 +483,7 @@ void CVPNLoginDlg::OnDiagnosticKey() {
     if (m_worker || m_attemptRunning) return;
     m_frame = kFirstFrame - 1;
     m_frameStep = +1;
-    SetTimer(ANIMATION_TIMER_ID, kAnimationPeriodMs, NULL);
+    SetTimer(ANIMATION_TIMER_ID, kAnimationPeriodMs, nullptr);
     SupportLog::Write("F8 pressed: diagnostic connection");
     m_worker = StartDiagnosticWorker(m_configHost, static_cast<unsigned short>(m_configPort), this);
     if (!m_worker) StopAnimation();
@@ -563,8 +547,8 @@ void CVPNLoginDlg::ShowArtForDpi() {
         DeleteObject(art);
         return;
     }
-    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(::SendMessage(bannerWindow, STM_SETIMAGE, IMAGE_BITMAP,
-                                                               reinterpret_cast<LPARAM>(art)));
+    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(
+        ::SendMessage(bannerWindow, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(art)));
     // The control owns neither bitmap: the one it loaded from the template,
     // or the art set before, is no longer shown and goes.
     if (replaced && replaced != m_bannerArt.GetSafeHandle()) DeleteObject(replaced);
@@ -603,7 +587,8 @@ void CVPNLoginDlg::LayOutForDpi(UINT dpi, const RECT* suggested) {
         if (id == IDOK || id == IDCANCEL) OffsetRect(&place, 0, -shift);
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         if (i == kBannerIndex) flags |= SWP_NOSIZE;
-        ::SetWindowPos(child, NULL, place.left, place.top, place.right - place.left, place.bottom - place.top, flags);
+        ::SetWindowPos(child, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                       flags);
         ::SendMessage(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (id == IDOK) m_loginRect = place;
         if (id == IDCANCEL) m_cancelRect = place;
@@ -621,7 +606,7 @@ void CVPNLoginDlg::LayOutForDpi(UINT dpi, const RECT* suggested) {
     GetWindowRect(&now);
     const POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
     m_windowRect = RECT{at.x, at.y, at.x + frame.right - frame.left, at.y + frame.bottom - frame.top};
-    SetWindowPos(NULL, m_windowRect.left, m_windowRect.top, m_windowRect.right - m_windowRect.left,
+    SetWindowPos(nullptr, m_windowRect.left, m_windowRect.top, m_windowRect.right - m_windowRect.left,
                  m_windowRect.bottom - m_windowRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The frame may not yet be the one of the new scale; the client area is
     // what must match the template, so the window takes up any difference.
@@ -630,7 +615,7 @@ void CVPNLoginDlg::LayOutForDpi(UINT dpi, const RECT* suggested) {
     if (given.right != client.right || given.bottom != client.bottom) {
         m_windowRect.right += client.right - given.right;
         m_windowRect.bottom += client.bottom - given.bottom;
-        SetWindowPos(NULL, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
+        SetWindowPos(nullptr, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The strip and the connecting text were drawn for the old scale.
@@ -670,7 +655,8 @@ void CVPNLoginDlg::FitLabelsToText() {
                 room = std::min(room, static_cast<int>(next.left - 1 - place.left));
         }
         if (room > place.right - place.left)
-            ::SetWindowPos(label, NULL, 0, 0, room, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(label, nullptr, 0, 0, room, place.bottom - place.top,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -11,7 +11,7 @@ class CVPNLoginDlg : public CDialog {
 public:
     enum { IDD = IDD_LOGIN_DIALOG };
 
-    explicit CVPNLoginDlg(CWnd* pParent = NULL);
+    explicit CVPNLoginDlg(CWnd* pParent = nullptr);
     virtual ~CVPNLoginDlg();
 
 protected:

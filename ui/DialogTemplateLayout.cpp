@@ -27,9 +27,7 @@ public:
             if (!Word(ch)) return false;
         return true;
     }
-    bool AlignToDword(const BYTE* start) {
-        return Skip(static_cast<DWORD>((4 - ((m_at - start) & 3)) & 3));
-    }
+    bool AlignToDword(const BYTE* start) { return Skip(static_cast<DWORD>((4 - ((m_at - start) & 3)) & 3)); }
 
 private:
     bool Take(void* value, DWORD bytes) {
@@ -50,7 +48,7 @@ bool ReadUnits(TemplateReader& reader, RECT& units) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadDialogTemplateLayout(HINSTANCE module, UINT id, DialogTemplateLayout& layout) {
     HRSRC found = FindResource(module, MAKEINTRESOURCE(id), RT_DIALOG);

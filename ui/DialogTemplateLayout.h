@@ -7,9 +7,9 @@
 #include <vector>
 
 struct DialogTemplateLayout {
-    SIZE clientUnits;          // the dialog's client area
-    WORD pointSize;            // of the template's font
-    std::vector<RECT> controls;  // left, top, width, height of each control, in template order
+    SIZE clientUnits;           // the dialog's client area
+    WORD pointSize;             // of the template's font
+    std::vector<RECT> controls; // left, top, width, height of each control, in template order
 };
 
 // Reads extended dialog template `id` of `module`; false when it is missing or

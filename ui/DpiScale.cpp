@@ -5,10 +5,8 @@
 namespace {
 
 const ArtScale kArt[] = {
-    {100, IDB_BANNER, IDB_PROGRESS_FIRST},
-    {125, IDB_BANNER_125, IDB_PROGRESS_125_FIRST},
-    {150, IDB_BANNER_150, IDB_PROGRESS_150_FIRST},
-    {175, IDB_BANNER_175, IDB_PROGRESS_175_FIRST},
+    {100, IDB_BANNER, IDB_PROGRESS_FIRST},         {125, IDB_BANNER_125, IDB_PROGRESS_125_FIRST},
+    {150, IDB_BANNER_150, IDB_PROGRESS_150_FIRST}, {175, IDB_BANNER_175, IDB_PROGRESS_175_FIRST},
     {200, IDB_BANNER_200, IDB_PROGRESS_200_FIRST},
 };
 
@@ -60,7 +58,7 @@ HBITMAP ResizeBitmap(HBITMAP source, SIZE from, SIZE to) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
 UINT WindowDpi(HWND window) {
     using GetDpiForWindowCall = UINT(WINAPI*)(HWND);

@@ -76,7 +76,6 @@ bool TrayIcon::Notify(DWORD action) {
 }
 
 bool TrayIcon::OpenWithShell(const char* path) {
-    ShellExecuteProc execute =
-        reinterpret_cast<ShellExecuteProc>(reinterpret_cast<void*>(ShellEntry("ShellExecuteA")));
+    ShellExecuteProc execute = reinterpret_cast<ShellExecuteProc>(reinterpret_cast<void*>(ShellEntry("ShellExecuteA")));
     return execute && reinterpret_cast<INT_PTR>(execute(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }

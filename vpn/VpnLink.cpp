@@ -45,7 +45,7 @@ const struct {
 
 template <typename Proc>
 bool BindEntryPoint(HMODULE library, const char* name, Proc& slot, CString& lastError) {
-    FARPROC proc = vpnPlatform.GetProcAddress(library, name);
+    FARPROC proc = g_vpnSeams.getProcAddress(library, name);
     if (!proc) {
         lastError = CString("error loading ") + name;
         return false;
@@ -63,28 +63,16 @@ CString FieldText(const char (&field)[N]) {
 } // namespace
 
 VpnLinkSettings::VpnLinkSettings()
-    : entryName(kEntryName),
-      rasUserName(kUserName),
-      rasPassword(kPassword),
-      rasDomain(kDomain),
-      serverHost(kServerHost),
-      installRoutes(true),
-      hangUpWaitLimit(kHangUpWaitLimit) {
-    for (const auto& route : kRoutes)
-        routes.push_back(RouteEntry{route.network, route.mask});
+    : entryName(kEntryName), rasUserName(kUserName), rasPassword(kPassword), rasDomain(kDomain),
+      serverHost(kServerHost), installRoutes(true), hangUpWaitLimit(kHangUpWaitLimit) {
+    for (const auto& route : kRoutes) routes.push_back(RouteEntry{route.network, route.mask});
 }
 
 VpnLink::VpnLink(const VpnLinkSettings& linkSettings)
-    : settings(linkSettings),
-      rasLibrary(nullptr),
-      entryBuffer(nullptr),
-      connection(nullptr),
-      serverAddress("none"),
+    : settings(linkSettings), rasLibrary(nullptr), entryBuffer(nullptr), connection(nullptr), serverAddress("none"),
       clientAddress("none") {}
 
-VpnLink::~VpnLink() {
-    Unbind();
-}
+VpnLink::~VpnLink() { Unbind(); }
 
 DWORD VpnLink::Connect() {
     if (!BindRasApi() || !ProvisionEntry()) {
@@ -111,8 +99,7 @@ bool VpnLink::IsConnected(DWORD& answer, DWORD& state, DWORD& error) {
     ZeroMemory(&status, sizeof status);
     status.dwSize = sizeof status;
     answer = rasApi.RasGetConnectStatusA(connection, &status);
-    if (answer != 0)
-        return false;
+    if (answer != 0) return false;
     state = status.rasconnstate;
     error = status.dwError;
     return state == RASCS_Connected;
@@ -121,15 +108,13 @@ bool VpnLink::IsConnected(DWORD& answer, DWORD& state, DWORD& error) {
 DWORD VpnLink::Reconnect() {
     HangUp();
     lastError = "";
-    if (!ProvisionEntry())
-        return kLinkFailed;
+    if (!ProvisionEntry()) return kLinkFailed;
     DWORD result = Dial();
     if (result != 0) {
         // The handle of a failed dial is given back at once, as after the first.
         CString dialError = lastError;
         HangUp();
-        if (lastError.IsEmpty())
-            lastError = dialError;
+        if (lastError.IsEmpty()) lastError = dialError;
         return result;
     }
     if (!ApplyProjection()) {
@@ -143,7 +128,7 @@ DWORD VpnLink::Reconnect() {
 
 bool VpnLink::BindRasApi() {
     char path[MAX_PATH];
-    rasLibrary = SystemFilePath(kRasLibrary, path, sizeof path) ? vpnPlatform.LoadLibraryA(path) : nullptr;
+    rasLibrary = SystemFilePath(kRasLibrary, path, sizeof path) ? g_vpnSeams.loadLibrary(path) : nullptr;
     if (reinterpret_cast<UINT_PTR>(rasLibrary) < 32) {
         lastError = CString("LoadLibrary ") + kRasLibrary;
         return false;
@@ -214,8 +199,7 @@ DWORD VpnLink::WriteEntry() {
     entry.dwVpnStrategy = VS_PptpOnly;
 
     DWORD result = rasApi.RasSetEntryPropertiesA(nullptr, settings.entryName, &entry, sizeof entry, nullptr, 0);
-    if (result != 0)
-        SetRasFailure("RasSetEntryProperties ", result);
+    if (result != 0) SetRasFailure("RasSetEntryProperties ", result);
     return result;
 }
 
@@ -236,8 +220,7 @@ DWORD VpnLink::Dial() {
     DWORD started = GetTickCount();
     DWORD result = rasApi.RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection);
     SecureZeroMemory(params.szPassword, sizeof params.szPassword);
-    if (result != 0)
-        SetRasFailure("RasDial ", result);
+    if (result != 0) SetRasFailure("RasDial ", result);
     if (result == 0)
         SupportLog::Write("Dial connected after %lu ms", GetTickCount() - started);
     else
@@ -246,8 +229,7 @@ DWORD VpnLink::Dial() {
 }
 
 void VpnLink::HangUp() {
-    if (!connection || !rasApi.RasHangUpA || !rasApi.RasGetConnectStatusA)
-        return;
+    if (!connection || !rasApi.RasHangUpA || !rasApi.RasGetConnectStatusA) return;
     RasConnStatus288 status;
     ZeroMemory(&status, sizeof status);
     status.dwSize = sizeof status;
@@ -272,8 +254,7 @@ void VpnLink::HangUp() {
         }
         Sleep(kHangUpPollInterval);
     }
-    if (result != 0)
-        SetRasFailure("RasHangUp ", result);
+    if (result != 0) SetRasFailure("RasHangUp ", result);
     connection = nullptr;
 }
 
@@ -285,7 +266,7 @@ void VpnLink::Unbind() {
     }
     if (rasLibrary) {
         rasApi = RasApiTable();
-        vpnPlatform.FreeLibrary(rasLibrary);
+        g_vpnSeams.freeLibrary(rasLibrary);
         rasLibrary = nullptr;
     }
 }
@@ -304,8 +285,7 @@ bool VpnLink::ApplyProjection() {
     serverAddress = FieldText(projection.szServerIpAddress);
     clientAddress = FieldText(projection.szIpAddress);
     SupportLog::Write("Tunnel addresses: client %s, server %s", clientAddress.GetString(), serverAddress.GetString());
-    if (!settings.installRoutes)
-        return true;
+    if (!settings.installRoutes) return true;
 
     // The tunnel's own default route would send all traffic to the firm;
     // only its networks go through the tunnel, the rest stays local.

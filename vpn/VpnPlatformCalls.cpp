@@ -2,14 +2,14 @@
 
 #include "SupportLog.h"
 
-const VpnPlatformCalls vpnPlatformDefaults = {
+const VpnSeams kRealVpnSeams = {
     ::LoadLibraryA,
     ::GetProcAddress,
     ::FreeLibrary,
     ::CreateProcessA,
 };
 
-VpnPlatformCalls vpnPlatform = vpnPlatformDefaults;
+VpnSeams g_vpnSeams = kRealVpnSeams;
 
 static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
 
@@ -25,10 +25,9 @@ void RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLi
     // Logged before the call: process creation may write into the text.
     CString shown = commandLine;
     DWORD started = GetTickCount();
-    if (!vpnPlatform.CreateProcessA(programPath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                                    nullptr, nullptr, &startup, &child)) {
-        SupportLog::Write("Command \"%s\" could not be started: system error %lu", shown.GetString(),
-                          GetLastError());
+    if (!g_vpnSeams.createProcess(programPath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                                  nullptr, nullptr, &startup, &child)) {
+        SupportLog::Write("Command \"%s\" could not be started: system error %lu", shown.GetString(), GetLastError());
         return;
     }
     // Only the process is waited on; its thread handle would just be held.

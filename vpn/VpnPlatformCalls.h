@@ -8,19 +8,19 @@
 // The platform calls of the VPN link whose failures the real system cannot be
 // made to produce on demand. They point at the real calls; only tests replace
 // them.
-struct VpnPlatformCalls {
-    HMODULE(WINAPI* LoadLibraryA)(LPCSTR fileName);
-    FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR name);
-    BOOL(WINAPI* FreeLibrary)(HMODULE module);
-    BOOL(WINAPI* CreateProcessA)(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                                 LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
-                                 LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
-                                 LPPROCESS_INFORMATION processInformation);
+struct VpnSeams {
+    HMODULE(WINAPI* loadLibrary)(LPCSTR fileName);
+    FARPROC(WINAPI* getProcAddress)(HMODULE module, LPCSTR name);
+    BOOL(WINAPI* freeLibrary)(HMODULE module);
+    BOOL(WINAPI* createProcess)
+    (LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+     LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
+     LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation);
 };
 
-extern VpnPlatformCalls vpnPlatform;
+extern VpnSeams g_vpnSeams;
 // The real calls, for a test to restore or to pass through to.
-extern const VpnPlatformCalls vpnPlatformDefaults;
+extern const VpnSeams kRealVpnSeams;
 
 // Runs a program as a child process without a window and returns when
 // the child has ended, when it has run for waitLimitMs, or at once when it cannot

@@ -57,8 +57,8 @@ void WriteLog(const std::string& path) {
 
     // Written under another name first, so that a reader never sees half a log.
     std::string partial = path + ".partial";
-    HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -83,13 +83,12 @@ HWND CreateClientWindow(HINSTANCE instance, const char* userName) {
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassA(&windowClass)) return nullptr;
 
-    HWND window = CreateWindowA(kWindowClass, "QuillMarsh Professional", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 320, 120, nullptr, nullptr,
-                                instance, nullptr);
+    HWND window = CreateWindowA(kWindowClass, "QuillMarsh Professional", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 320, 120, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     std::string greeting = std::string("Logged in as ") + userName;
-    CreateWindowA("STATIC", greeting.c_str(), WS_CHILD | WS_VISIBLE, 12, 16, 280, 20, window,
-                  nullptr, instance, nullptr);
+    CreateWindowA("STATIC", greeting.c_str(), WS_CHILD | WS_VISIBLE, 12, 16, 280, 20, window, nullptr, instance,
+                  nullptr);
     return window;
 }
 

@@ -22,13 +22,9 @@ void CallLog::Text(const char* key, const std::string& value) {
     m_line += EscapeLogValue(value);
 }
 
-void CallLog::Number(const char* key, DWORD value) {
-    Text(key, std::to_string(value));
-}
+void CallLog::Number(const char* key, DWORD value) { Text(key, std::to_string(value)); }
 
-void CallLog::Pointer(const char* key, const void* pointer) {
-    Text(key, pointer ? "set" : "null");
-}
+void CallLog::Pointer(const char* key, const void* pointer) { Text(key, pointer ? "set" : "null"); }
 
 void CallLog::Handle(const char* key, HANDLE handle) {
     if (!handle)
@@ -40,12 +36,10 @@ void CallLog::Handle(const char* key, HANDLE handle) {
 void CallLog::Write() const {
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("QM_RAS_LOG", path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return;
+    if (length == 0 || length >= sizeof path) return;
     HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    if (file == INVALID_HANDLE_VALUE) return;
     std::string line = m_line + "\r\n";
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -19,8 +19,7 @@ UINT_PTR nextHandle = 0x10000;
 
 Connection* Find(HRASCONN handle) {
     for (Connection& c : table)
-        if (c.handle == handle)
-            return &c;
+        if (c.handle == handle) return &c;
     return nullptr;
 }
 
@@ -50,11 +49,9 @@ HRASCONN Connections::Open(bool connected, DWORD error, DWORD dropSerial) {
 Connections::State Connections::Query(HRASCONN handle, const Drop& drop, DWORD* error, bool* dropped) {
     std::lock_guard<std::mutex> hold(lock);
     Connection* c = Look(handle, drop, dropped);
-    if (!c)
-        return State::Gone;
+    if (!c) return State::Gone;
     *error = c->error;
-    if (c->state != State::Closing || c->pollsLeft < 0)
-        return c->state;
+    if (c->state != State::Closing || c->pollsLeft < 0) return c->state;
     if (c->pollsLeft > 0) {
         --c->pollsLeft;
         return State::Closing;
@@ -77,8 +74,7 @@ Connections::State Connections::StateOf(HRASCONN handle, const Drop& drop, bool*
 bool Connections::Close(HRASCONN handle, long pollsLeft, const Drop& drop, bool* dropped) {
     std::lock_guard<std::mutex> hold(lock);
     Connection* c = Look(handle, drop, dropped);
-    if (!c)
-        return false;
+    if (!c) return false;
     if (c->state != State::Closing) {
         c->state = State::Closing;
         c->pollsLeft = pollsLeft;

@@ -24,14 +24,11 @@ public:
         SetLastError(0);
         m_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Run), name);
         m_keeper = m_mapping && GetLastError() != ERROR_ALREADY_EXISTS;
-        if (m_mapping)
-            m_run = static_cast<Run*>(MapViewOfFile(m_mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Run)));
+        if (m_mapping) m_run = static_cast<Run*>(MapViewOfFile(m_mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Run)));
     }
     ~SharedRun() {
-        if (m_run)
-            UnmapViewOfFile(m_run);
-        if (m_mapping && !m_keeper)
-            CloseHandle(m_mapping);
+        if (m_run) UnmapViewOfFile(m_run);
+        if (m_mapping && !m_keeper) CloseHandle(m_mapping);
     }
     Run* Get() const { return m_run; }
 
@@ -48,8 +45,7 @@ SharedRun shared;
 bool DialFailures::Take(const Scenario& scenario, DWORD* left) {
     std::lock_guard<std::mutex> hold(lock);
     Run* run = shared.Get();
-    if (!run)
-        return false;
+    if (!run) return false;
     if (!scenario.Has("dial.fail_next") && !scenario.Has("dial.fail_serial")) {
         // The test took the keys away: the run ends with them.
         run->left = 0;
@@ -61,8 +57,7 @@ bool DialFailures::Take(const Scenario& scenario, DWORD* left) {
         run->serial = serial;
         run->left = scenario.Number("dial.fail_next", 0);
     }
-    if (run->left == 0)
-        return false;
+    if (run->left == 0) return false;
     *left = --run->left;
     return true;
 }

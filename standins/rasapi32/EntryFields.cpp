@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+// The table lists the fields in the structure's order, several to a line.
+// clang-format off
 #define NUMBER_FIELD(f) {#f, offsetof(RASENTRYA, f), sizeof(DWORD), FieldKind::Number}
 #define TEXT_FIELD(f) {#f, offsetof(RASENTRYA, f), sizeof(((RASENTRYA*)nullptr)->f), FieldKind::Text}
 #define IPADDR_FIELD(f) {#f, offsetof(RASENTRYA, f), sizeof(RASIPADDR), FieldKind::IpAddress}
@@ -25,6 +27,7 @@ const EntryField kEntryFields[] = {
     NUMBER_FIELD(dwfOptions2), NUMBER_FIELD(dwfOptions3), TEXT_FIELD(szDnsSuffix), NUMBER_FIELD(dwTcpWindowSize),
     TEXT_FIELD(szPrerequisitePbk), TEXT_FIELD(szPrerequisiteEntry), NUMBER_FIELD(dwRedialCount), NUMBER_FIELD(dwRedialPause),
 };
+// clang-format on
 const size_t kEntryFieldCount = sizeof kEntryFields / sizeof kEntryFields[0];
 
 static_assert(offsetof(RASENTRYA, dwSubEntries) == 1768, "NT 4.0 record");
@@ -33,15 +36,13 @@ static_assert(offsetof(RASENTRYA, dwfOptions2) == 2088, "Windows 2000 record");
 static_assert(sizeof(RASENTRYA) == 2884, "Windows XP record");
 
 bool IsEntryVersion(DWORD size) {
-    return size == offsetof(RASENTRYA, dwSubEntries)  // Windows NT 4.0
-           || size == offsetof(RASENTRYA, guidId)     // NT 4.0 with multilink
+    return size == offsetof(RASENTRYA, dwSubEntries)   // Windows NT 4.0
+           || size == offsetof(RASENTRYA, guidId)      // NT 4.0 with multilink
            || size == offsetof(RASENTRYA, dwfOptions2) // Windows 2000
            || size == sizeof(RASENTRYA);               // Windows XP
 }
 
-bool FieldFits(const EntryField& field, DWORD recordSize) {
-    return field.offset + field.size <= recordSize;
-}
+bool FieldFits(const EntryField& field, DWORD recordSize) { return field.offset + field.size <= recordSize; }
 
 std::string FieldValue(const BYTE* record, const EntryField& field) {
     const BYTE* at = record + field.offset;
@@ -106,8 +107,7 @@ void SetFieldValue(BYTE* record, const EntryField& field, const std::string& val
         g.Data1 = d1;
         g.Data2 = static_cast<WORD>(d2);
         g.Data3 = static_cast<WORD>(d3);
-        for (int i = 0; i < 8; ++i)
-            g.Data4[i] = static_cast<BYTE>(b[i]);
+        for (int i = 0; i < 8; ++i) g.Data4[i] = static_cast<BYTE>(b[i]);
         std::memcpy(at, &g, sizeof g);
         break;
     }

@@ -32,9 +32,7 @@ std::string FieldText(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
 }
 
-std::string TextOrNull(LPCSTR text) {
-    return text ? std::string(text) : std::string("(null)");
-}
+std::string TextOrNull(LPCSTR text) { return text ? std::string(text) : std::string("(null)"); }
 
 void LogSize(CallLog& log, const char* key, const DWORD* size) {
     if (size)
@@ -44,8 +42,8 @@ void LogSize(CallLog& log, const char* key, const DWORD* size) {
 }
 
 bool IsDialParamsVersion(DWORD size) {
-    return size == offsetof(RASDIALPARAMSA, dwSubEntry)    // Windows NT 4.0
-           || size == offsetof(RASDIALPARAMSA, dwCallbackId) + sizeof(ULONG_PTR) // Windows 2000 and XP
+    return size == offsetof(RASDIALPARAMSA, dwSubEntry)                                           // Windows NT 4.0
+           || size == offsetof(RASDIALPARAMSA, dwCallbackId) + sizeof(ULONG_PTR)                  // Windows 2000 and XP
            || size == offsetof(RASDIALPARAMSA, dwCallbackId) + sizeof(ULONG_PTR) + sizeof(DWORD); // Windows 7
 }
 
@@ -55,20 +53,18 @@ bool IsConnStatusVersion(DWORD size) {
 
 bool IsPppIpVersion(DWORD size) {
     return size == offsetof(RASPPPIPA, szServerIpAddress) // Windows NT 3.5
-           || size == offsetof(RASPPPIPA, dwOptions)       // Windows NT 4.0
-           || size == sizeof(RASPPPIPA);                   // Windows 2000 on
+           || size == offsetof(RASPPPIPA, dwOptions)      // Windows NT 4.0
+           || size == sizeof(RASPPPIPA);                  // Windows 2000 on
 }
 
 void LogEntryFields(CallLog& log, const RASENTRYA* entry, DWORD recordSize) {
     const BYTE* record = reinterpret_cast<const BYTE*>(entry);
     for (size_t i = 0; i < kEntryFieldCount; ++i) {
         const EntryField& field = kEntryFields[i];
-        if (!FieldFits(field, recordSize))
-            continue;
+        if (!FieldFits(field, recordSize)) continue;
         std::string key = std::string("entry.") + field.name;
         log.Text(key.c_str(), FieldValue(record, field));
-        if (FieldUnterminated(record, field))
-            log.Text((key + ".unterminated").c_str(), "1");
+        if (FieldUnterminated(record, field)) log.Text((key + ".unterminated").c_str(), "1");
     }
 }
 
@@ -77,8 +73,7 @@ Connections::Drop DropOf(const Scenario& scenario) {
 }
 
 void LogDrop(CallLog& log, bool dropped) {
-    if (dropped)
-        log.Text("dropped", "1");
+    if (dropped) log.Text("dropped", "1");
 }
 
 DWORD Finish(CallLog& log, DWORD result) {
@@ -100,21 +95,18 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
     LogSize(log, "size", entrySize);
     log.Pointer("devinfo", deviceInfo);
     LogSize(log, "devsize", deviceInfoSize);
-    if (entry)
-        log.Number("entry.dwSize", entry->dwSize);
+    if (entry) log.Number("entry.dwSize", entry->dwSize);
 
     DWORD needed = scenario.Number("size.bytes", kDefaultEntrySize);
     const char* forcedKey = entry ? "get.result" : "size.result";
     if (scenario.Has(forcedKey)) {
         DWORD forced = scenario.Number(forcedKey, 0);
-        if (forced == ERROR_BUFFER_TOO_SMALL && entrySize)
-            *entrySize = needed;
+        if (forced == ERROR_BUFFER_TOO_SMALL && entrySize) *entrySize = needed;
         LogSize(log, "out.size", entrySize);
         return Finish(log, forced);
     }
 
-    if (!entryName || !entrySize)
-        return Finish(log, ERROR_INVALID_PARAMETER);
+    if (!entryName || !entrySize) return Finish(log, ERROR_INVALID_PARAMETER);
     Phonebook::Settings settings;
     if (!Phonebook(Phonebook::PathFor(phonebook)).Read(entryName, &settings))
         return Finish(log, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
@@ -123,8 +115,7 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
         log.Number("out.size", *entrySize);
         return Finish(log, ERROR_BUFFER_TOO_SMALL);
     }
-    if (!IsEntryVersion(entry->dwSize))
-        return Finish(log, ERROR_INVALID_SIZE);
+    if (!IsEntryVersion(entry->dwSize)) return Finish(log, ERROR_INVALID_SIZE);
     if (*entrySize < entry->dwSize) {
         *entrySize = entry->dwSize;
         log.Number("out.size", *entrySize);
@@ -141,8 +132,7 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
                 SetFieldValue(record, field, setting.second);
         }
     }
-    if (deviceInfoSize)
-        *deviceInfoSize = 0;
+    if (deviceInfoSize) *deviceInfoSize = 0;
     log.Text("out.szLocalPhoneNumber", FieldText(entry->szLocalPhoneNumber));
     log.Number("out.dwfOptions", entry->dwfOptions);
     return Finish(log, 0);
@@ -164,12 +154,10 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
     else if (entry)
         log.Number("entry.dwSize", entry->dwSize);
 
-    if (scenario.Has("set.result"))
-        return Finish(log, scenario.Number("set.result", 0));
+    if (scenario.Has("set.result")) return Finish(log, scenario.Number("set.result", 0));
     if (!entryName || !entry || !*entryName || std::strlen(entryName) > RAS_MaxEntryName)
         return Finish(log, ERROR_INVALID_PARAMETER);
-    if (!wellFormed)
-        return Finish(log, ERROR_INVALID_SIZE);
+    if (!wellFormed) return Finish(log, ERROR_INVALID_SIZE);
 
     const BYTE* record = reinterpret_cast<const BYTE*>(entry);
     Phonebook::Settings settings;
@@ -189,8 +177,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     log.Text("pbk", TextOrNull(phonebook));
     log.Pointer("params", params);
     bool wellFormed = params && IsDialParamsVersion(params->dwSize);
-    if (params)
-        log.Number("params.dwSize", params->dwSize);
+    if (params) log.Number("params.dwSize", params->dwSize);
     if (wellFormed) {
         log.Text("params.szEntryName", FieldText(params->szEntryName));
         log.Text("params.szPhoneNumber", FieldText(params->szPhoneNumber));
@@ -206,10 +193,8 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     log.Number("notifierType", notifierType);
     log.Pointer("notifier", notifier);
     log.Pointer("handleOut", connection);
-    if (!params || !connection)
-        return Finish(log, ERROR_INVALID_PARAMETER);
-    if (!wellFormed)
-        return Finish(log, ERROR_INVALID_SIZE);
+    if (!params || !connection) return Finish(log, ERROR_INVALID_PARAMETER);
+    if (!wellFormed) return Finish(log, ERROR_INVALID_SIZE);
 
     // Connecting to the gateway takes its time; the call is synchronous. A
     // test that names a release event decides when the time is up instead.
@@ -238,8 +223,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
         } else {
             std::string number = FieldText(params->szPhoneNumber);
             for (const auto& setting : settings)
-                if (number.empty() && setting.first == "szLocalPhoneNumber")
-                    number = setting.second;
+                if (number.empty() && setting.first == "szLocalPhoneNumber") number = setting.second;
             log.Text("dialled", number);
         }
     }
@@ -260,8 +244,7 @@ DWORD WINAPI RasHangUpA(HRASCONN connection) {
     bool dropped = false;
     bool known = Connections::Close(connection, pollsLeft, DropOf(scenario), &dropped);
     LogDrop(log, dropped);
-    if (scenario.Has("hangup.result"))
-        return Finish(log, scenario.Number("hangup.result", 0));
+    if (scenario.Has("hangup.result")) return Finish(log, scenario.Number("hangup.result", 0));
     return Finish(log, known ? 0 : ERROR_INVALID_HANDLE);
 }
 
@@ -270,28 +253,22 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN connection, LPRASCONNSTATUSA status) 
     CallLog log("RasGetConnectStatusA");
     log.Handle("conn", connection);
     log.Pointer("status", status);
-    if (status)
-        log.Number("status.dwSize", status->dwSize);
-    if (!status)
-        return Finish(log, ERROR_INVALID_PARAMETER);
-    if (!IsConnStatusVersion(status->dwSize))
-        return Finish(log, ERROR_INVALID_SIZE);
+    if (status) log.Number("status.dwSize", status->dwSize);
+    if (!status) return Finish(log, ERROR_INVALID_PARAMETER);
+    if (!IsConnStatusVersion(status->dwSize)) return Finish(log, ERROR_INVALID_SIZE);
 
     DWORD error = 0;
     bool dropped = false;
     Connections::State state = Connections::Query(connection, DropOf(scenario), &error, &dropped);
     LogDrop(log, dropped);
-    if (state == Connections::State::Gone)
-        return Finish(log, ERROR_INVALID_HANDLE);
-    if (scenario.Has("status.result"))
-        return Finish(log, scenario.Number("status.result", 0));
+    if (state == Connections::State::Gone) return Finish(log, ERROR_INVALID_HANDLE);
+    if (scenario.Has("status.result")) return Finish(log, scenario.Number("status.result", 0));
 
     status->rasconnstate = state == Connections::State::Connected ? RASCS_Connected : RASCS_Disconnected;
     status->dwError = error;
     lstrcpynA(status->szDeviceType, kDeviceType, sizeof status->szDeviceType);
     lstrcpynA(status->szDeviceName, kDeviceName, sizeof status->szDeviceName);
-    if (status->dwSize == sizeof(RASCONNSTATUSA))
-        status->szPhoneNumber[0] = '\0';
+    if (status->dwSize == sizeof(RASCONNSTATUSA)) status->szPhoneNumber[0] = '\0';
     log.Number("state", status->rasconnstate);
     return Finish(log, 0);
 }
@@ -304,24 +281,17 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
     log.Pointer("info", info);
     LogSize(log, "size", infoSize);
     RASPPPIPA* ip = static_cast<RASPPPIPA*>(info);
-    if (ip)
-        log.Number("info.dwSize", ip->dwSize);
+    if (ip) log.Number("info.dwSize", ip->dwSize);
 
-    if (scenario.Has("projection.result"))
-        return Finish(log, scenario.Number("projection.result", 0));
+    if (scenario.Has("projection.result")) return Finish(log, scenario.Number("projection.result", 0));
     bool dropped = false;
     Connections::State state = Connections::StateOf(connection, DropOf(scenario), &dropped);
     LogDrop(log, dropped);
-    if (state == Connections::State::Gone)
-        return Finish(log, ERROR_INVALID_HANDLE);
-    if (state != Connections::State::Connected)
-        return Finish(log, ERROR_PROJECTION_NOT_COMPLETE);
-    if (projection != RASP_PppIp)
-        return Finish(log, ERROR_PROTOCOL_NOT_CONFIGURED);
-    if (!ip || !infoSize)
-        return Finish(log, ERROR_INVALID_PARAMETER);
-    if (!IsPppIpVersion(ip->dwSize))
-        return Finish(log, ERROR_INVALID_SIZE);
+    if (state == Connections::State::Gone) return Finish(log, ERROR_INVALID_HANDLE);
+    if (state != Connections::State::Connected) return Finish(log, ERROR_PROJECTION_NOT_COMPLETE);
+    if (projection != RASP_PppIp) return Finish(log, ERROR_PROTOCOL_NOT_CONFIGURED);
+    if (!ip || !infoSize) return Finish(log, ERROR_INVALID_PARAMETER);
+    if (!IsPppIpVersion(ip->dwSize)) return Finish(log, ERROR_INVALID_SIZE);
     if (*infoSize < ip->dwSize) {
         *infoSize = ip->dwSize;
         return Finish(log, ERROR_BUFFER_TOO_SMALL);
@@ -338,7 +308,6 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
         ip->dwServerOptions = 0;
     }
     log.Text("client", FieldText(ip->szIpAddress));
-    if (ip->dwSize >= offsetof(RASPPPIPA, dwOptions))
-        log.Text("server", FieldText(ip->szServerIpAddress));
+    if (ip->dwSize >= offsetof(RASPPPIPA, dwOptions)) log.Text("server", FieldText(ip->szServerIpAddress));
     return Finish(log, 0);
 }

@@ -28,13 +28,11 @@ std::string Environment(const char* name) {
 
 void LogRun(unsigned long long started, int exitCode, const std::vector<std::string>& args) {
     std::string path = Environment("QM_ROUTE_LOG");
-    if (path.empty())
-        return;
+    if (path.empty()) return;
     STARTUPINFOA startup;
     GetStartupInfoA(&startup);
     std::string joined;
-    for (const std::string& arg : args)
-        joined += (joined.empty() ? "" : " ") + arg;
+    for (const std::string& arg : args) joined += (joined.empty() ? "" : " ") + arg;
     std::string line = "start=" + std::to_string(started) + "\tend=" + std::to_string(Now()) +
                        "\tpid=" + std::to_string(GetCurrentProcessId()) + "\texit=" + std::to_string(exitCode) +
                        "\tconsole=" + (GetConsoleWindow() ? "1" : "0") +
@@ -43,28 +41,23 @@ void LogRun(unsigned long long started, int exitCode, const std::vector<std::str
                        "\targs=" + EscapeLogValue(joined) + "\tcmd=" + EscapeLogValue(GetCommandLineA()) + "\r\n";
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(file);
 }
 
-bool Same(const std::string& a, const char* b) {
-    return lstrcmpiA(a.c_str(), b) == 0;
-}
+bool Same(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
 bool ParseAddress(const std::string& text, unsigned long* value) {
     unsigned parts[4];
     char tail;
     if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) != 4)
         return false;
-    if (text.find_first_not_of("0123456789.") != std::string::npos)
-        return false;
+    if (text.find_first_not_of("0123456789.") != std::string::npos) return false;
     *value = 0;
     for (unsigned part : parts) {
-        if (part > 255)
-            return false;
+        if (part > 255) return false;
         *value = (*value << 8) | part;
     }
     return true;
@@ -100,16 +93,14 @@ int Print(const RouteTable& table) {
 
 // ADD destination [MASK netmask] gateway [METRIC metric] [IF interface]
 int Add(RouteTable& table, const std::vector<std::string>& words) {
-    if (words.empty())
-        return Usage();
+    if (words.empty()) return Usage();
     Route route{words[0], "255.255.255.255", "", 1};
     size_t at = 1;
     if (at + 1 < words.size() && Same(words[at], "MASK")) {
         route.mask = words[at + 1];
         at += 2;
     }
-    if (at >= words.size())
-        return Usage();
+    if (at >= words.size()) return Usage();
     route.gateway = words[at++];
     for (; at + 1 < words.size(); at += 2) {
         if (Same(words[at], "METRIC"))
@@ -118,12 +109,9 @@ int Add(RouteTable& table, const std::vector<std::string>& words) {
             return Usage();
     }
     unsigned long destination, mask, gateway;
-    if (!ParseAddress(route.destination, &destination))
-        return BadAddress("destination address", route.destination);
-    if (!ParseAddress(route.mask, &mask))
-        return BadAddress("mask address", route.mask);
-    if (!ParseAddress(route.gateway, &gateway))
-        return BadAddress("gateway address", route.gateway);
+    if (!ParseAddress(route.destination, &destination)) return BadAddress("destination address", route.destination);
+    if (!ParseAddress(route.mask, &mask)) return BadAddress("mask address", route.mask);
+    if (!ParseAddress(route.gateway, &gateway)) return BadAddress("gateway address", route.gateway);
     if ((destination & mask) != destination) {
         std::puts("The route addition failed: The specified mask parameter is invalid. "
                   "(Destination & Mask) != Destination.\n");
@@ -147,29 +135,24 @@ int Add(RouteTable& table, const std::vector<std::string>& words) {
 
 // DELETE destination [MASK netmask] [gateway]
 int Delete(RouteTable& table, const std::vector<std::string>& words) {
-    if (words.empty())
-        return Usage();
+    if (words.empty()) return Usage();
     std::string destination = words[0], mask, gateway;
     size_t at = 1;
     if (at + 1 < words.size() && Same(words[at], "MASK")) {
         mask = words[at + 1];
         at += 2;
     }
-    if (at < words.size())
-        gateway = words[at++];
+    if (at < words.size()) gateway = words[at++];
     unsigned long ignored;
-    if (!ParseAddress(destination, &ignored))
-        return BadAddress("destination address", destination);
-    if (!gateway.empty() && !ParseAddress(gateway, &ignored))
-        return BadAddress("gateway address", gateway);
+    if (!ParseAddress(destination, &ignored)) return BadAddress("destination address", destination);
+    if (!gateway.empty() && !ParseAddress(gateway, &ignored)) return BadAddress("gateway address", gateway);
 
     size_t before = table.routes.size();
     std::vector<Route> kept;
     for (const Route& route : table.routes) {
         bool matches = route.destination == destination && (mask.empty() || route.mask == mask) &&
                        (gateway.empty() || route.gateway == gateway);
-        if (!matches)
-            kept.push_back(route);
+        if (!matches) kept.push_back(route);
     }
     if (kept.size() == before) {
         std::puts("The route deletion failed: Element not found.\n");
@@ -194,15 +177,11 @@ int Run(const std::vector<std::string>& args) {
             table.Save();
         }
     }
-    if (at >= args.size())
-        return Usage();
+    if (at >= args.size()) return Usage();
     std::vector<std::string> words(args.begin() + at + 1, args.end());
-    if (Same(args[at], "PRINT"))
-        return Print(table);
-    if (Same(args[at], "ADD"))
-        return Add(table, words);
-    if (Same(args[at], "DELETE"))
-        return Delete(table, words);
+    if (Same(args[at], "PRINT")) return Print(table);
+    if (Same(args[at], "ADD")) return Add(table, words);
+    if (Same(args[at], "DELETE")) return Delete(table, words);
     return Usage();
 }
 
@@ -225,11 +204,9 @@ void Stall(DWORD ms) {
 void StallWhenAsked(const std::vector<std::string>& args) {
     std::string stall = Environment("QM_ROUTE_STALL");
     size_t colon = stall.find(':');
-    if (colon == std::string::npos)
-        return;
+    if (colon == std::string::npos) return;
     size_t at = 0;
-    while (at < args.size() && !args[at].empty() && (args[at][0] == '-' || args[at][0] == '/'))
-        ++at;
+    while (at < args.size() && !args[at].empty() && (args[at][0] == '-' || args[at][0] == '/')) ++at;
     if (at < args.size() && Same(args[at], stall.substr(0, colon).c_str()))
         Stall(static_cast<DWORD>(std::strtoul(stall.c_str() + colon + 1, nullptr, 10)));
 }
@@ -239,8 +216,7 @@ void StallWhenAsked(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     unsigned long long started = Now();
     std::string delay = Environment("QM_ROUTE_DELAY_MS");
-    if (!delay.empty())
-        Sleep(static_cast<DWORD>(std::strtoul(delay.c_str(), nullptr, 10)));
+    if (!delay.empty()) Sleep(static_cast<DWORD>(std::strtoul(delay.c_str(), nullptr, 10)));
     std::vector<std::string> args(argv + 1, argv + argc);
     StallWhenAsked(args);
     int exitCode = Run(args);

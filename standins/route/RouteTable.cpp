@@ -17,8 +17,7 @@ const Route kSeed[] = {
 std::string RouteTable::DefaultPath() {
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("QM_ROUTE_TABLE", path, sizeof path);
-    if (length > 0 && length < sizeof path)
-        return path;
+    if (length > 0 && length < sizeof path) return path;
     char windows[MAX_PATH] = "C:\\windows";
     GetWindowsDirectoryA(windows, sizeof windows);
     return std::string(windows) + "\\Temp\\qm-route-table.txt";
@@ -37,8 +36,7 @@ bool RouteTable::Load() {
     while (std::getline(file, line)) {
         std::istringstream fields(line);
         Route route{};
-        if (fields >> route.destination >> route.mask >> route.gateway >> route.metric)
-            routes.push_back(route);
+        if (fields >> route.destination >> route.mask >> route.gateway >> route.metric) routes.push_back(route);
     }
     return true;
 }

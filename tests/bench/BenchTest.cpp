@@ -24,8 +24,8 @@ TEST(Summary, QuantilesInterpolateBetweenTheOrderedValues) {
 
 TEST(Bench, StartOfEachProgramIsTimedWeighedAndEnded) {
     for (const char* program : {ProductSession::kProgramName, "baseline_dialog.exe"}) {
-        bench::StartSample sample = bench::MeasureStart(ProductSession::BesideTestProgram(program),
-                                                        ProductSession::kLoginCaption, 100, 20000);
+        bench::StartSample sample =
+            bench::MeasureStart(ProductSession::BesideTestProgram(program), ProductSession::kLoginCaption, 100, 20000);
         ASSERT_TRUE(sample.ok) << program << ": " << sample.failure;
         EXPECT_GT(sample.readyMs, 0) << program;
         EXPECT_GT(sample.privateCommitted, 0u) << program;
@@ -65,4 +65,4 @@ TEST(Bench, AttemptStagesAddUpToTheOverheadAndTeardownWaitsForThePoll) {
     EXPECT_GT(sample.attemptCommitted, 0u);
 }
 
-}  // namespace
+} // namespace

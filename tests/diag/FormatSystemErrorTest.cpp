@@ -9,20 +9,18 @@
 
 namespace {
 
-bool SystemText(DWORD code, std::string* text)
-{
-    char* message = NULL;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                  NULL, code, 0, reinterpret_cast<char*>(&message), 0, NULL);
-    if (length == 0)
-        return false;
+bool SystemText(DWORD code, std::string* text) {
+    char* message = nullptr;
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       nullptr, code, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+    if (length == 0) return false;
     *text = std::string(message, length);
     LocalFree(message);
     return true;
 }
 
-TEST(FormatSystemError, ReplacesTheTextWithTheSystemsWholeMessage)
-{
+TEST(FormatSystemError, ReplacesTheTextWithTheSystemsWholeMessage) {
     for (DWORD code : {2ul, 10061ul, 11001ul, 0x80004005ul}) {
         SCOPED_TRACE(code);
         std::string expected;
@@ -33,8 +31,7 @@ TEST(FormatSystemError, ReplacesTheTextWithTheSystemsWholeMessage)
     }
 }
 
-TEST(FormatSystemError, KeepsTheTrailingLineEnd)
-{
+TEST(FormatSystemError, KeepsTheTrailingLineEnd) {
     std::string expected;
     ASSERT_TRUE(SystemText(10061, &expected));
     ASSERT_GE(expected.size(), 2u);
@@ -44,8 +41,7 @@ TEST(FormatSystemError, KeepsTheTrailingLineEnd)
     EXPECT_EQ(std::string(text), expected);
 }
 
-TEST(FormatSystemError, LeavesTheTextAloneWithoutASystemMessage)
-{
+TEST(FormatSystemError, LeavesTheTextAloneWithoutASystemMessage) {
     // Customer-defined codes never have a system message.
     const DWORD code = 0xE0000001;
     std::string unused;
@@ -55,4 +51,4 @@ TEST(FormatSystemError, LeavesTheTextAloneWithoutASystemMessage)
     EXPECT_STREQ(text, "old content");
 }
 
-}  // namespace
+} // namespace

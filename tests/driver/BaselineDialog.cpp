@@ -36,12 +36,11 @@ INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef QM_BASELINE_COMMON_CONTROLS
     InitCommonControls();
 #endif
-    return static_cast<int>(
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LOGIN_DIALOG), nullptr, BaselineProc, 0));
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LOGIN_DIALOG), nullptr, BaselineProc, 0));
 }

@@ -15,4 +15,4 @@ SIZE_T CommittedPrivateBytes(HANDLE process) {
     return total;
 }
 
-}  // namespace driver
+} // namespace driver

@@ -8,4 +8,4 @@ namespace driver {
 
 SIZE_T CommittedPrivateBytes(HANDLE process);
 
-}  // namespace driver
+} // namespace driver

@@ -18,22 +18,20 @@
 #include <string>
 #include <vector>
 
+using driver::kAttemptLimitMs;
 using driver::Keyboard;
+using driver::kReactionLimitMs;
 using driver::MapDialogUnits;
 using driver::ProductSession;
 using driver::Screen;
 using driver::WaitUntil;
-using driver::kAttemptLimitMs;
-using driver::kReactionLimitMs;
 using driver::Window;
 
 namespace {
 
 constexpr COLORREF kBannerBackground = RGB(107, 132, 115);
 
-RECT Units(int x, int y, int width, int height) {
-    return RECT{x, y, x + width, y + height};
-}
+RECT Units(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
 
 std::string Describe(const RECT& r) {
     char text[80];
@@ -41,9 +39,7 @@ std::string Describe(const RECT& r) {
     return text;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != FALSE;
-}
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
 class BaselineDialog : public ::testing::Test {
 protected:
@@ -93,7 +89,7 @@ TEST_F(BaselineDialog, ReadsTheControlsInTemplateOrder) {
     struct Expected {
         int id;
         const char* className;
-        const char* text;  // null for the bitmap
+        const char* text; // null for the bitmap
         int x, y, width, height;
         LONG style;
         LONG exStyle;
@@ -118,9 +114,9 @@ TEST_F(BaselineDialog, ReadsTheControlsInTemplateOrder) {
         SCOPED_TRACE("control " + std::to_string(i + 1));
         const Window& control = controls[i];
         EXPECT_EQ(control.id(), want.id);
-        EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, control.className().c_str(), -1,
-                                 want.className, -1),
-                  CSTR_EQUAL)
+        EXPECT_EQ(
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, control.className().c_str(), -1, want.className, -1),
+            CSTR_EQUAL)
             << control.className();
         EXPECT_EQ(control.style() & ~WS_BORDER, want.style) << std::hex << control.style();
         EXPECT_EQ(control.exStyle() & WS_EX_CLIENTEDGE, want.exStyle) << std::hex << control.exStyle();
@@ -267,7 +263,7 @@ TEST_F(BaselineDialog, ScreenShowsTheBannerAndSavesAScreenshot) {
 
 TEST_F(BaselineDialog, CloseEndsTheProcessByItsHandle) {
     const DWORD pid = session.processId();
-    EXPECT_FALSE(session.close());  // it was still running
+    EXPECT_FALSE(session.close()); // it was still running
     EXPECT_EQ(session.process(), nullptr);
     EXPECT_FALSE(driver::FindTopLevelWindow(pid, nullptr, ProductSession::kLoginCaption).exists());
 }
@@ -281,7 +277,9 @@ TEST(OwnMessageBox, IsFoundByCaptionReadAndDismissed) {
     ASSERT_NE(thread, nullptr);
     Window box;
     ASSERT_TRUE(WaitUntil(
-        [&] { return (box = driver::FindTopLevelWindow(GetCurrentProcessId(), "#32770", "Driver Box")) && box.visible(); },
+        [&] {
+            return (box = driver::FindTopLevelWindow(GetCurrentProcessId(), "#32770", "Driver Box")) && box.visible();
+        },
         kReactionLimitMs));
     EXPECT_EQ(box.child(0xFFFF).text(), "Line one    \r\nline two");
     Window ok;
@@ -308,7 +306,7 @@ DWORD RunToEnd(const ProductSession::Options& options) {
     EXPECT_TRUE(session.start(options)) << session.lastError();
     DWORD code = 0xFFFFFFFF;
     EXPECT_TRUE(session.waitForExit(kAttemptLimitMs, &code));
-    EXPECT_TRUE(session.close());  // it had ended by itself
+    EXPECT_TRUE(session.close()); // it had ended by itself
     return code;
 }
 
@@ -352,12 +350,14 @@ TEST(Wait, GivesUpAtItsLimitAfterAskingThere) {
     // makes it ask less often and return later.
     const DWORD start = GetTickCount();
     std::vector<DWORD> asked;
-    EXPECT_FALSE(WaitUntil([&] {
-        asked.push_back(GetTickCount() - start);
-        return false;
-    }, 200));
+    EXPECT_FALSE(WaitUntil(
+        [&] {
+            asked.push_back(GetTickCount() - start);
+            return false;
+        },
+        200));
     ASSERT_GE(asked.size(), 2u) << "asked at once and at the limit";
     EXPECT_GE(asked.back(), 200u) << "the last ask comes at the limit";
 }
 
-}  // namespace
+} // namespace

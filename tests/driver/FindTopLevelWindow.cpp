@@ -28,7 +28,7 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 Window FindTopLevelWindow(DWORD processId, const char* className, const char* caption) {
     Search search{processId, className, caption, nullptr};
@@ -36,4 +36,4 @@ Window FindTopLevelWindow(DWORD processId, const char* className, const char* ca
     return Window(search.found);
 }
 
-}  // namespace driver
+} // namespace driver

@@ -9,4 +9,4 @@ namespace driver {
 // windows count too: callers that need a visible one check visible().
 Window FindTopLevelWindow(DWORD processId, const char* className, const char* caption);
 
-}  // namespace driver
+} // namespace driver

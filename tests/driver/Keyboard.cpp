@@ -28,7 +28,7 @@ bool Send(std::vector<INPUT>& inputs) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-}  // namespace
+} // namespace
 
 Window Keyboard::focus(const Window& window) {
     GUITHREADINFO info{};
@@ -80,4 +80,4 @@ bool Keyboard::sendText(const Window& topLevel, const std::string& text) {
     return Send(inputs);
 }
 
-}  // namespace driver
+} // namespace driver

@@ -34,4 +34,4 @@ public:
     static bool sendText(const Window& topLevel, const std::string& text);
 };
 
-}  // namespace driver
+} // namespace driver

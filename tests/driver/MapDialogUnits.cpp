@@ -5,12 +5,11 @@
 namespace driver {
 namespace {
 
-INT_PTR CALLBACK ProbeProc(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
+INT_PTR CALLBACK ProbeProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 void Append(std::vector<WORD>& out, const wchar_t* text) {
-    do out.push_back(static_cast<WORD>(*text)); while (*text++ != L'\0');
+    do out.push_back(static_cast<WORD>(*text));
+    while (*text++ != L'\0');
 }
 
 void AppendDword(std::vector<WORD>& out, DWORD value) {
@@ -21,28 +20,27 @@ void AppendDword(std::vector<WORD>& out, DWORD value) {
 // An extended template with no controls and the login dialog's font settings.
 std::vector<WORD> ProbeTemplate() {
     std::vector<WORD> t;
-    t.push_back(1);       // dlgVer
-    t.push_back(0xFFFF);  // signature: extended template
-    AppendDword(t, 0);    // helpID
-    AppendDword(t, 0);    // exStyle
+    t.push_back(1);      // dlgVer
+    t.push_back(0xFFFF); // signature: extended template
+    AppendDword(t, 0);   // helpID
+    AppendDword(t, 0);   // exStyle
     AppendDword(t, WS_POPUP | DS_SETFONT | DS_FIXEDSYS | DS_MODALFRAME | DS_3DLOOK);
-    t.push_back(0);       // no controls
-    for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy
-    t.push_back(0);       // no menu
-    t.push_back(0);       // the system's dialog class
-    t.push_back(0);       // no title
-    t.push_back(8);       // point size
-    t.push_back(0);       // weight
-    t.push_back(MAKEWORD(FALSE, DEFAULT_CHARSET));  // italic, charset
+    t.push_back(0);                                // no controls
+    for (int i = 0; i < 4; ++i) t.push_back(0);    // x, y, cx, cy
+    t.push_back(0);                                // no menu
+    t.push_back(0);                                // the system's dialog class
+    t.push_back(0);                                // no title
+    t.push_back(8);                                // point size
+    t.push_back(0);                                // weight
+    t.push_back(MAKEWORD(FALSE, DEFAULT_CHARSET)); // italic, charset
     Append(t, L"MS Shell Dlg");
     return t;
 }
 
 bool MapWithProbeDialog(RECT& rect) {
     std::vector<WORD> probe = ProbeTemplate();
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEA>(probe.data()), nullptr,
-                                             ProbeProc, 0);
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(probe.data()),
+                                             nullptr, ProbeProc, 0);
     if (dialog == nullptr) return false;
     bool mapped = MapDialogRect(dialog, &rect) != FALSE;
     DestroyWindow(dialog);
@@ -53,9 +51,8 @@ bool MapWithProbeDialog(RECT& rect) {
 // null when it cannot be, else the caller deletes it.
 HFONT DialogFontAtDpi(UINT dpi) {
     std::vector<WORD> probe = ProbeTemplate();
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEA>(probe.data()), nullptr,
-                                             ProbeProc, 0);
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(probe.data()),
+                                             nullptr, ProbeProc, 0);
     if (dialog == nullptr) return nullptr;
     LOGFONTA logFont = {};
     HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
@@ -73,15 +70,15 @@ bool MeasureInDialogFont(UINT dpi, const char* text, SIZE& extent, TEXTMETRICA& 
     if (!font) return false;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, font);
-    const bool measured = GetTextMetricsA(dc, &metrics) &&
-                          GetTextExtentPoint32A(dc, text, static_cast<int>(lstrlenA(text)), &extent);
+    const bool measured =
+        GetTextMetricsA(dc, &metrics) && GetTextExtentPoint32A(dc, text, static_cast<int>(lstrlenA(text)), &extent);
     SelectObject(dc, previous);
     DeleteDC(dc);
     DeleteObject(font);
     return measured;
 }
 
-}  // namespace
+} // namespace
 
 bool MapDialogUnits(const Window& dialog, RECT& rect) {
     RECT units = rect;
@@ -90,7 +87,7 @@ bool MapDialogUnits(const Window& dialog, RECT& rect) {
     return dialog.exists() && MapWithProbeDialog(rect);
 }
 
-}  // namespace driver
+} // namespace driver
 
 namespace driver {
 
@@ -101,7 +98,7 @@ bool MapDialogUnits(const Window& dialog, int x, int y, int width, int height, R
     return true;
 }
 
-}  // namespace driver
+} // namespace driver
 
 namespace driver {
 
@@ -121,7 +118,7 @@ bool MapDialogUnitsAtDpi(const Window& dialog, UINT dpi, int x, int y, int width
     return true;
 }
 
-}  // namespace driver
+} // namespace driver
 
 namespace driver {
 
@@ -131,4 +128,4 @@ int TextWidthInDialogFont(UINT dpi, const char* text) {
     return MeasureInDialogFont(dpi, text, extent, metrics) ? extent.cx : -1;
 }
 
-}  // namespace driver
+} // namespace driver

@@ -26,4 +26,4 @@ bool MapDialogUnitsAtDpi(const Window& dialog, UINT dpi, int x, int y, int width
 // when it cannot be measured.
 int TextWidthInDialogFont(UINT dpi, const char* text);
 
-}  // namespace driver
+} // namespace driver

@@ -13,8 +13,8 @@ std::string FolderOf(const std::string& path) {
 
 bool SameName(const std::string& entry, const std::string& name) {
     return entry.size() > name.size() && entry[name.size()] == '=' &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, entry.c_str(), static_cast<int>(name.size()),
-                          name.c_str(), static_cast<int>(name.size())) == CSTR_EQUAL;
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, entry.c_str(), static_cast<int>(name.size()), name.c_str(),
+                          static_cast<int>(name.size())) == CSTR_EQUAL;
 }
 
 // The test's own environment with the session's variables set on top, as the
@@ -42,7 +42,7 @@ std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::strin
     return block;
 }
 
-}  // namespace
+} // namespace
 
 std::string ProductSession::BesideTestProgram(const std::string& fileName) {
     char path[MAX_PATH] = "";
@@ -50,13 +50,11 @@ std::string ProductSession::BesideTestProgram(const std::string& fileName) {
     return FolderOf(std::string(path, length)) + "\\" + fileName;
 }
 
-ProductSession::~ProductSession() {
-    close();
-}
+ProductSession::~ProductSession() { close(); }
 
 bool ProductSession::start(const Options& options) {
-    if (process_ != nullptr) {
-        lastError_ = ERROR_ALREADY_EXISTS;
+    if (m_process != nullptr) {
+        m_lastError = ERROR_ALREADY_EXISTS;
         return false;
     }
     std::string program = options.program.empty() ? BesideTestProgram(kProgramName) : options.program;
@@ -68,32 +66,32 @@ bool ProductSession::start(const Options& options) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
-                        folder.c_str(), &startup, &info)) {
-        lastError_ = GetLastError();
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0], folder.c_str(),
+                        &startup, &info)) {
+        m_lastError = GetLastError();
         return false;
     }
     CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
-    lastError_ = 0;
+    m_process = info.hProcess;
+    m_processId = info.dwProcessId;
+    m_lastError = 0;
     return true;
 }
 
 bool ProductSession::running() const {
-    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return m_process != nullptr && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
 }
 
 Window ProductSession::waitForWindow(const char* caption, DWORD timeoutMs) {
     Window found;
     WaitUntil(
         [&] {
-            found = FindTopLevelWindow(processId_, nullptr, caption);
+            found = FindTopLevelWindow(m_processId, nullptr, caption);
             return found && found.visible();
         },
         timeoutMs);
     if (found && found.visible()) {
-        window_ = found;
+        m_window = found;
         return found;
     }
     return Window();
@@ -103,7 +101,7 @@ Window ProductSession::waitForMessageBox(const char* caption, DWORD timeoutMs) c
     Window found;
     bool shown = WaitUntil(
         [&] {
-            found = FindTopLevelWindow(processId_, "#32770", caption);
+            found = FindTopLevelWindow(m_processId, "#32770", caption);
             return found && found.visible();
         },
         timeoutMs);
@@ -115,22 +113,22 @@ bool ProductSession::waitForGone(const Window& window, DWORD timeoutMs) {
 }
 
 bool ProductSession::waitForExit(DWORD timeoutMs, DWORD* exitCode) const {
-    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
-    if (exitCode != nullptr && !GetExitCodeProcess(process_, exitCode)) *exitCode = 0;
+    if (m_process == nullptr || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode != nullptr && !GetExitCodeProcess(m_process, exitCode)) *exitCode = 0;
     return true;
 }
 
 bool ProductSession::close(DWORD timeoutMs) {
-    if (process_ == nullptr) return true;
-    bool endedByItself = WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+    if (m_process == nullptr) return true;
+    bool endedByItself = WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
     if (!endedByItself) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, timeoutMs);
+        TerminateProcess(m_process, 1);
+        WaitForSingleObject(m_process, timeoutMs);
     }
-    CloseHandle(process_);
-    process_ = nullptr;
-    window_ = Window();
+    CloseHandle(m_process);
+    m_process = nullptr;
+    m_window = Window();
     return endedByItself;
 }
 
-}  // namespace driver
+} // namespace driver

@@ -13,7 +13,7 @@ class ProductSession {
 public:
     static constexpr const char* kProgramName = "QuillmarshVPN.exe";
     static constexpr const char* kLoginCaption = " Quillmarsh VPN Login";
-    static constexpr DWORD kWindowTimeoutMs = 30000;  // a Wine process's start on a busy machine
+    static constexpr DWORD kWindowTimeoutMs = 30000; // a Wine process's start on a busy machine
 
     struct Options {
         // Full path; empty means QuillmarshVPN.exe beside the test program.
@@ -38,16 +38,16 @@ public:
     // Starts the program; false (and GetLastError's number in lastError()) when
     // CreateProcess fails. A session starts one process at most.
     bool start(const Options& options = Options());
-    DWORD lastError() const { return lastError_; }
+    DWORD lastError() const { return m_lastError; }
 
-    HANDLE process() const { return process_; }
-    DWORD processId() const { return processId_; }
+    HANDLE process() const { return m_process; }
+    DWORD processId() const { return m_processId; }
     bool running() const;
 
     // Waits until a visible top-level window of the process has this caption,
     // remembers it as window() and returns it; empty after the limit.
     Window waitForWindow(const char* caption = kLoginCaption, DWORD timeoutMs = kWindowTimeoutMs);
-    Window window() const { return window_; }
+    Window window() const { return m_window; }
     // Waits for a visible message box (class "#32770") of the process with this
     // caption; empty after the limit.
     Window waitForMessageBox(const char* caption, DWORD timeoutMs = kWindowTimeoutMs) const;
@@ -62,10 +62,10 @@ public:
     bool close(DWORD timeoutMs = 5000);
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD processId_ = 0;
-    DWORD lastError_ = 0;
-    Window window_;
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    DWORD m_lastError = 0;
+    Window m_window;
 };
 
-}  // namespace driver
+} // namespace driver

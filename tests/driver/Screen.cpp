@@ -20,7 +20,7 @@ ScreenImage Screen::capture(const RECT& area) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biHeight = -height; // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -51,4 +51,4 @@ bool Screen::saveWindow(const Window& window, const std::string& path) {
     return capture(window.windowRect()).saveBmp(path);
 }
 
-}  // namespace driver
+} // namespace driver

@@ -18,4 +18,4 @@ public:
     static bool saveWindow(const Window& window, const std::string& path);
 };
 
-}  // namespace driver
+} // namespace driver

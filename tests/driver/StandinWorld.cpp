@@ -40,10 +40,10 @@ void DeleteFilesIn(const std::string& folder) {
     FindClose(search);
 }
 
-const char* const kLinkVariables[] = {"QM_RAS_LOG", "QM_RAS_SCENARIO", "QM_ROUTE_LOG", "QM_ROUTE_TABLE",
-                                      "QM_ROUTE_DELAY_MS", "QM_ROUTE_STALL", "QM_ROUTE_STALL_RELEASE"};
+const char* const kLinkVariables[] = {"QM_RAS_LOG",        "QM_RAS_SCENARIO", "QM_ROUTE_LOG",          "QM_ROUTE_TABLE",
+                                      "QM_ROUTE_DELAY_MS", "QM_ROUTE_STALL",  "QM_ROUTE_STALL_RELEASE"};
 
-}  // namespace
+} // namespace
 
 std::string LogLine::Get(const std::string& key) const {
     auto found = fields.find(key);
@@ -109,16 +109,16 @@ namespace driver {
 StandinWorld::StandinWorld(const std::string& name) {
     char temp[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temp, temp);
-    folder_ = std::string(temp, length > 0 && length < sizeof temp ? length : 0) + name;
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    DeleteFilesIn(folder_);
+    m_folder = std::string(temp, length > 0 && length < sizeof temp ? length : 0) + name;
+    CreateDirectoryA(m_folder.c_str(), nullptr);
+    DeleteFilesIn(m_folder);
     static unsigned serial = 0;
-    clientQuitName_ = "qm-client-quit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    clientQuit_ = CreateEventA(nullptr, TRUE, FALSE, clientQuitName_.c_str());
+    m_clientQuitName = "qm-client-quit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    m_clientQuit = CreateEventA(nullptr, TRUE, FALSE, m_clientQuitName.c_str());
 }
 
 StandinWorld::~StandinWorld() {
-    if (clientQuit_) CloseHandle(clientQuit_);
+    if (m_clientQuit) CloseHandle(m_clientQuit);
 }
 
 void StandinWorld::writeScenario(const std::string& lines) const {
@@ -139,9 +139,8 @@ std::string StandinWorld::clientLogValue(const char* key) const {
 
 Environment StandinWorld::environment() const {
     return {
-        {"QM_RAS_SCENARIO", rasScenario()}, {"QM_RAS_LOG", rasLog()},
-        {"QM_ROUTE_LOG", routeLog()},       {"QM_ROUTE_TABLE", routeTable()},
-        {"QM_CLIENT_LOG", clientLog()},     {"QM_CLIENT_QUIT_EVENT", clientQuitName_},
+        {"QM_RAS_SCENARIO", rasScenario()}, {"QM_RAS_LOG", rasLog()},       {"QM_ROUTE_LOG", routeLog()},
+        {"QM_ROUTE_TABLE", routeTable()},   {"QM_CLIENT_LOG", clientLog()}, {"QM_CLIENT_QUIT_EVENT", m_clientQuitName},
         {"QM_CLIENT_HIDDEN", "1"},
     };
 }
@@ -157,11 +156,11 @@ void StandinWorld::leaveThisProcess() {
     for (const char* name : kLinkVariables) SetEnvironmentVariableA(name, nullptr);
 }
 
-void StandinWorld::releaseClient() const { SetEvent(clientQuit_); }
+void StandinWorld::releaseClient() const { SetEvent(m_clientQuit); }
 
 void StandinWorld::remove() const {
-    DeleteFilesIn(folder_);
-    RemoveDirectoryA(folder_.c_str());
+    DeleteFilesIn(m_folder);
+    RemoveDirectoryA(m_folder.c_str());
 }
 
-}  // namespace driver
+} // namespace driver

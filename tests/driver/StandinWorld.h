@@ -45,8 +45,8 @@ public:
     StandinWorld(const StandinWorld&) = delete;
     StandinWorld& operator=(const StandinWorld&) = delete;
 
-    const std::string& folder() const { return folder_; }
-    std::string file(const char* name) const { return folder_ + "\\" + name; }
+    const std::string& folder() const { return m_folder; }
+    std::string file(const char* name) const { return m_folder + "\\" + name; }
     std::string rasScenario() const { return file("ras-scenario.txt"); }
     std::string rasLog() const { return file("ras.log"); }
     std::string routeLog() const { return file("route.log"); }
@@ -78,9 +78,9 @@ public:
     void remove() const;
 
 private:
-    std::string folder_;
-    std::string clientQuitName_;
-    HANDLE clientQuit_ = nullptr;
+    std::string m_folder;
+    std::string m_clientQuitName;
+    HANDLE m_clientQuit = nullptr;
 };
 
-}  // namespace driver
+} // namespace driver

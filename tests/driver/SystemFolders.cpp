@@ -13,6 +13,4 @@ std::string ProgramFilesFolder() { return ShellFolder(CSIDL_PROGRAM_FILES); }
 
 std::string InstalledClientPath() { return ProgramFilesFolder() + "\\QuillMarsh\\QuillMarsh.exe"; }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }

@@ -14,4 +14,4 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
     }
 }
 
-}  // namespace driver
+} // namespace driver

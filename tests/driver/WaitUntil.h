@@ -20,4 +20,4 @@ constexpr DWORD kAttemptLimitMs = 60000;
 // (done() is asked one last time at the limit). pollMs is the pause between asks.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 15);
 
-}  // namespace driver
+} // namespace driver

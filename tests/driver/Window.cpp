@@ -2,23 +2,19 @@
 
 namespace driver {
 
-bool Window::exists() const {
-    return handle_ != nullptr && IsWindow(handle_);
-}
+bool Window::exists() const { return m_handle != nullptr && IsWindow(m_handle); }
 
 DWORD Window::processId() const {
     DWORD pid = 0;
-    GetWindowThreadProcessId(handle_, &pid);
+    GetWindowThreadProcessId(m_handle, &pid);
     return pid;
 }
 
-DWORD Window::threadId() const {
-    return GetWindowThreadProcessId(handle_, nullptr);
-}
+DWORD Window::threadId() const { return GetWindowThreadProcessId(m_handle, nullptr); }
 
 std::string Window::className() const {
     char name[256] = "";
-    int length = GetClassNameA(handle_, name, sizeof name);
+    int length = GetClassNameA(m_handle, name, sizeof name);
     return std::string(name, length > 0 ? length : 0);
 }
 
@@ -37,71 +33,54 @@ bool Window::setText(const std::string& text) const {
     return send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &ok) && ok;
 }
 
-int Window::id() const {
-    return static_cast<short>(GetDlgCtrlID(handle_));
-}
+int Window::id() const { return static_cast<short>(GetDlgCtrlID(m_handle)); }
 
-LONG Window::style() const {
-    return GetWindowLongA(handle_, GWL_STYLE);
-}
+LONG Window::style() const { return GetWindowLongA(m_handle, GWL_STYLE); }
 
-LONG Window::exStyle() const {
-    return GetWindowLongA(handle_, GWL_EXSTYLE);
-}
+LONG Window::exStyle() const { return GetWindowLongA(m_handle, GWL_EXSTYLE); }
 
-bool Window::visible() const {
-    return IsWindowVisible(handle_) != FALSE;
-}
+bool Window::visible() const { return IsWindowVisible(m_handle) != FALSE; }
 
-bool Window::enabled() const {
-    return IsWindowEnabled(handle_) != FALSE;
-}
+bool Window::enabled() const { return IsWindowEnabled(m_handle) != FALSE; }
 
 RECT Window::windowRect() const {
     RECT r{};
-    GetWindowRect(handle_, &r);
+    GetWindowRect(m_handle, &r);
     return r;
 }
 
 RECT Window::clientRect() const {
     RECT r{};
-    GetClientRect(handle_, &r);
+    GetClientRect(m_handle, &r);
     return r;
 }
 
 RECT Window::clientRectOnScreen() const {
     RECT r = clientRect();
-    MapWindowPoints(handle_, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(m_handle, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
 RECT Window::rectInParent() const {
     RECT r = windowRect();
-    MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(HWND_DESKTOP, GetParent(m_handle), reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
-Window Window::parent() const {
-    return Window(GetParent(handle_));
-}
+Window Window::parent() const { return Window(GetParent(m_handle)); }
 
-Window Window::owner() const {
-    return Window(GetWindow(handle_, GW_OWNER));
-}
+Window Window::owner() const { return Window(GetWindow(m_handle, GW_OWNER)); }
 
-Window Window::child(int id) const {
-    return Window(GetDlgItem(handle_, id));
-}
+Window Window::child(int id) const { return Window(GetDlgItem(m_handle, id)); }
 
 std::vector<Window> Window::children() const {
     std::vector<Window> result;
-    for (HWND h = GetWindow(handle_, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT))
-        result.emplace_back(h);
+    for (HWND h = GetWindow(m_handle, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) result.emplace_back(h);
     return result;
 }
 
 Window Window::nextTabItem(const Window& from, bool previous) const {
-    return Window(GetNextDlgTabItem(handle_, from.handle(), previous ? TRUE : FALSE));
+    return Window(GetNextDlgTabItem(m_handle, from.handle(), previous ? TRUE : FALSE));
 }
 
 HICON Window::icon(WPARAM which) const {
@@ -117,14 +96,14 @@ bool Window::click() const {
 
 bool Window::send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, DWORD timeoutMs) const {
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(handle_, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &answer))
+    if (!SendMessageTimeoutA(m_handle, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &answer))
         return false;
     if (result != nullptr) *result = static_cast<LRESULT>(answer);
     return true;
 }
 
 bool Window::post(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return PostMessageA(handle_, message, wParam, lParam) != FALSE;
+    return PostMessageA(m_handle, message, wParam, lParam) != FALSE;
 }
 
-}  // namespace driver
+} // namespace driver

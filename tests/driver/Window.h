@@ -15,12 +15,12 @@ public:
     static constexpr DWORD kMessageTimeoutMs = 20000;
 
     Window() = default;
-    explicit Window(HWND handle) : handle_(handle) {}
+    explicit Window(HWND handle) : m_handle(handle) {}
 
-    HWND handle() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    bool operator==(const Window& other) const { return handle_ == other.handle_; }
-    bool operator!=(const Window& other) const { return handle_ != other.handle_; }
+    HWND handle() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    bool operator==(const Window& other) const { return m_handle == other.m_handle; }
+    bool operator!=(const Window& other) const { return m_handle != other.m_handle; }
 
     bool exists() const;
     DWORD processId() const;
@@ -73,7 +73,7 @@ public:
     bool post(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
-    HWND handle_ = nullptr;
+    HWND m_handle = nullptr;
 };
 
-}  // namespace driver
+} // namespace driver

@@ -55,7 +55,6 @@ protected:
         EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
     }
 
-
     // Wine's own libraries win over files beside a program unless its
     // per-program overrides say otherwise; these make it search as Windows
     // does, or (an empty value) refuse a library, for QuillmarshVPN.exe only.
@@ -99,10 +98,11 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     // The status box keeps the firm's colour and cannot be typed into.
     const RECT status = Control(IDC_STATUS).rectInParent();
     const RECT client = window.clientRectOnScreen();
-    EXPECT_TRUE(WaitUntil([&] {
-        return Screen::pixel(client.left + status.right - 20, client.top + status.bottom - 4) ==
-               kStatusBackground;
-    }, kReactionLimitMs));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return Screen::pixel(client.left + status.right - 20, client.top + status.bottom - 4) == kStatusBackground;
+        },
+        kReactionLimitMs));
     EXPECT_TRUE(Control(IDC_STATUS).style() & ES_READONLY);
     SaveScreenshot("diagnostic");
 
@@ -110,15 +110,14 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     EXPECT_EQ(CountRasCalls("RasDialA"), 1);
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
     const std::string port = std::to_string(server.port());
-    ExpectSupportLog({"dialog Configuration server host 127.0.0.1 (from the registry), port " + port +
-                          " (from the registry)",
-                      "dialog F8 pressed", "worker Diagnostic connection starts", "worker Dial connected",
-                      "worker Tunnel addresses: client 10.200.40.23, server 10.200.40.1",
-                      "worker Configuration server 127.0.0.1 port " + port + " probed: Success on 127.0.0.1 " + port,
-                      "dialog Login pressed, user ID TRADER", "worker Credentials arrived for user ID TRADER",
-                      "worker Trading client " + InstalledClientPath() + " started", "worker Hung up",
-                      "dialog Quillmarsh VPN ends"},
-                     {"pw", "PW", "Marigold!"});
+    ExpectSupportLog(
+        {"dialog Configuration server host 127.0.0.1 (from the registry), port " + port + " (from the registry)",
+         "dialog F8 pressed", "worker Diagnostic connection starts", "worker Dial connected",
+         "worker Tunnel addresses: client 10.200.40.23, server 10.200.40.1",
+         "worker Configuration server 127.0.0.1 port " + port + " probed: Success on 127.0.0.1 " + port,
+         "dialog Login pressed, user ID TRADER", "worker Credentials arrived for user ID TRADER",
+         "worker Trading client " + InstalledClientPath() + " started", "worker Hung up", "dialog Quillmarsh VPN ends"},
+        {"pw", "PW", "Marigold!"});
 }
 
 TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {
@@ -212,7 +211,7 @@ TEST_F(Diagnostic, AStatusPostedWhileABoxIsUpIsShownAndFreed) {
 // previous one that shows it; a frame out of order needs a tick that cannot
 // have come yet.
 void ExpectFramesInCycleOrder(const std::vector<std::pair<int, DWORD>>& seen) {
-    const int kCycle[] = {IDB_PROGRESS_FIRST, IDB_PROGRESS_2, IDB_PROGRESS_3, IDB_PROGRESS_4,
+    const int kCycle[] = {IDB_PROGRESS_FIRST, IDB_PROGRESS_2, IDB_PROGRESS_3,    IDB_PROGRESS_4,
                           IDB_PROGRESS_5,     IDB_PROGRESS_6, IDB_PROGRESS_LAST, IDB_PROGRESS_6,
                           IDB_PROGRESS_5,     IDB_PROGRESS_4, IDB_PROGRESS_3,    IDB_PROGRESS_2};
     const int kPeriodMs = 150;
@@ -288,7 +287,8 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
     ASSERT_TRUE(driver::MapDialogUnits(window, 6, 89, 190, 39, status));
     ASSERT_TRUE(driver::MapDialogUnits(window, 0, 0, 203, 147, full));
     const RECT shown = Control(IDC_STATUS).rectInParent();
-    EXPECT_TRUE(EqualRect(&status, &shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+    EXPECT_TRUE(EqualRect(&status, &shown))
+        << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
     EXPECT_EQ(window.clientRect().bottom, full.bottom);
     CloseHandle(dialRelease);
 }
@@ -323,8 +323,8 @@ TEST_F(Diagnostic, MarkersBesideTheProgramAndInItsCurrentFolderAreNeitherLoadedN
         for (const char* library : {"rasapi32.dll", "comctl32.dll", "wsock32.dll"})
             ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram("marker.dll").c_str(),
                                   (folder + "\\" + library).c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram("marker.exe").c_str(),
-                              (folder + "\\route.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram("marker.exe").c_str(), (folder + "\\route.exe").c_str(),
+                              FALSE));
     }
     ASSERT_TRUE(CopyFileA(ProductSession::BesideTestProgram(ProductSession::kProgramName).c_str(),
                           (home + "\\" + ProductSession::kProgramName).c_str(), FALSE));
@@ -366,5 +366,5 @@ TEST_F(Diagnostic, AnUnloadableSocketLibraryIsAFailedProbeAndTheLinkIsHungUpAtTh
     EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
 }
 
-}  // namespace
-}  // namespace e2e
+} // namespace
+} // namespace e2e

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kErrorCaption = "VPN Connection Error   ";
 constexpr const char* kEntry = "QuillMarsh Professional Trading";
 
-constexpr ULONGLONG kTicksPerSecond = 10000000;  // FILETIME's 100 ns
+constexpr ULONGLONG kTicksPerSecond = 10000000; // FILETIME's 100 ns
 
 ULONGLONG Now() {
     FILETIME now;
@@ -124,8 +124,7 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
     EXPECT_TRUE(ConnectingTextShown());
 
     ASSERT_TRUE(WaitForClientStart());
-    EXPECT_EQ(standins.clientLogValue("commandLine"),
-              "\"" + InstalledClientPath() + "\" JSMITH pa55");
+    EXPECT_EQ(standins.clientLogValue("commandLine"), "\"" + InstalledClientPath() + "\" JSMITH pa55");
     const ULONGLONG clientCreated = std::stoull(standins.clientLogValue("created"));
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
     // Not before its 3.182 s; how late a busy machine lets it come is no verdict.
@@ -139,10 +138,12 @@ TEST_F(LoginFlow, LoginRunsTheClientHiddenAndEndsAfterItExitsAndTheHangUp) {
     // No error box on the way out.
     EXPECT_FALSE(WaitForErrorBox(0));
     const std::string route = "worker Command \"route ";
-    ExpectSupportLog({" started, process id ", "dialog Configuration server host "
-                      "cfgsvr.quillmarsh-holdings.com, port 17777", "dialog Login pressed, user ID JSMITH",
-                      "worker Phonebook entry \"QuillMarsh Professional Trading\"",
-                      "worker Dialling", "worker Dial connected", "worker Tunnel addresses: client 10.200.40.23",
+    ExpectSupportLog({" started, process id ",
+                      "dialog Configuration server host "
+                      "cfgsvr.quillmarsh-holdings.com, port 17777",
+                      "dialog Login pressed, user ID JSMITH",
+                      "worker Phonebook entry \"QuillMarsh Professional Trading\"", "worker Dialling",
+                      "worker Dial connected", "worker Tunnel addresses: client 10.200.40.23",
                       route + "DELETE 0.0.0.0 10.200.40.23\" exit code 0 after ", route + "ADD ", route + "ADD ",
                       route + "ADD ", route + "ADD 10.200.36.0 MASK 255.255.252.0 10.200.40.23\" exit code 0",
                       "worker Trading client " + InstalledClientPath() + " started, process id ",
@@ -194,7 +195,8 @@ TEST_F(LoginFlow, AStalledRouteCommandHoldsTheAttemptTenSecondsAndTheOthersStill
     // The login gave it its ten seconds before it went on.
     EXPECT_GE(clientCreated, stalled.Time("start") + 10 * kTicksPerSecond);
     ExpectSupportLog({"Command \"route DELETE 0.0.0.0 10.200.40.23\" still running after ",
-                      "Command \"route ADD 10.200.3.0 ", "worker Hung up"}, {"Marigold!"});
+                      "Command \"route ADD 10.200.3.0 ", "worker Hung up"},
+                     {"Marigold!"});
 }
 
 struct FailureCase {
@@ -248,16 +250,14 @@ TEST_P(LoginFailure, ShowsTheErrorBoxThenTheReadyDialog) {
     EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, LoginFailure,
-    ::testing::Values(
-        FailureCase{"Dial", "dial.result=691\n", false,
-                    "RasDial QuillMarsh Professional Trading failed error=691"},
-        FailureCase{"Projection", "projection.result=720\n", false,
-                    "RasGetProjectionInfo QuillMarsh Professional Trading failed error=720"},
-        FailureCase{"MissingClient", "", true,
-                    nullptr}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Failures, LoginFailure,
+                         ::testing::Values(FailureCase{"Dial", "dial.result=691\n", false,
+                                                       "RasDial QuillMarsh Professional Trading failed error=691"},
+                                           FailureCase{
+                                               "Projection", "projection.result=720\n", false,
+                                               "RasGetProjectionInfo QuillMarsh Professional Trading failed error=720"},
+                                           FailureCase{"MissingClient", "", true, nullptr}),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST_F(LoginFlow, NothingButTheAttemptsEndClosesTheDialogWhileItRuns) {
     // The attempt is held at its first route command until the test lets it
@@ -330,11 +330,13 @@ protected:
     // True once a line holds `piece`; at once when the suite runs with a log
     // that cannot be written (QM_LOG_TRAP).
     bool WaitForSupportLogLine(const char* piece) const {
-        return WaitUntil([&] {
-            for (const std::string& line : SupportLogOfThisTest())
-                if (line.find(piece) != std::string::npos) return true;
-            return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
-        }, kAttemptLimitMs);
+        return WaitUntil(
+            [&] {
+                for (const std::string& line : SupportLogOfThisTest())
+                    if (line.find(piece) != std::string::npos) return true;
+                return GetEnvironmentVariableA("QM_LOG_TRAP", nullptr, 0) != 0;
+            },
+            kAttemptLimitMs);
     }
 
     std::string clientPid;
@@ -368,8 +370,8 @@ TEST_F(SupervisedSession, ADroppedLinkIsDialledAgainAndItsRoutesGoBackWithTheNew
                       "worker The link is lost: RasGetConnectStatus answered 0, state ", "worker Dial 1 since the loss",
                       "worker Dial connected", "worker Tunnel addresses: client 10.200.41.7",
                       "worker Command \"route ADD 10.200.36.0 MASK 255.255.252.0 10.200.41.7\" exit code ",
-                      "worker The link is restored after an outage of ",
-                      "worker Trading client exited", "worker Hung up"},
+                      "worker The link is restored after an outage of ", "worker Trading client exited",
+                      "worker Hung up"},
                      {"pa55", "PA55", "Marigold!"});
 }
 
@@ -386,8 +388,9 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
     ASSERT_TRUE(WaitUntil([&] { return window.visible(); }, kAttemptLimitMs)) << "the dialog did not come back";
     ASSERT_TRUE(WaitUntil([&] { return Control(IDC_STATUS).text().find("No more dials") != std::string::npos; },
                           kReactionLimitMs));
-    EXPECT_NE(Control(IDC_STATUS).text().find("No more dials: RasDial QuillMarsh Professional Trading failed error=691"),
-              std::string::npos)
+    EXPECT_NE(
+        Control(IDC_STATUS).text().find("No more dials: RasDial QuillMarsh Professional Trading failed error=691"),
+        std::string::npos)
         << Control(IDC_STATUS).text();
     EXPECT_FALSE(Control(IDCANCEL).enabled()) << "only the client's end ends the program";
 
@@ -407,10 +410,10 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
     ExpectClientRunsOn();
     EndTheClient();
     EXPECT_EQ(RasCalls("RasDialA").size(), dials.size()) << "a dial after the refused one";
-    ExpectSupportLog({"worker The link is lost", "worker Dial 1 since the loss failed: ", "worker Dial 2 since the loss",
-                      "worker No more dials after ", "dialog Dialog shown: the link is down",
-                      "worker Trading client exited"},
-                     {"pa55", "PA55", "Marigold!"});
+    ExpectSupportLog(
+        {"worker The link is lost", "worker Dial 1 since the loss failed: ", "worker Dial 2 since the loss",
+         "worker No more dials after ", "dialog Dialog shown: the link is down", "worker Trading client exited"},
+        {"pa55", "PA55", "Marigold!"});
 }
 
 TEST_F(SupervisedSession, ALongOutageBringsTheDialogBackUntilTheLinkIsRestored) {
@@ -460,5 +463,5 @@ TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnc
                      {"pa55", "PA55", "Marigold!"});
 }
 
-}  // namespace
-}  // namespace e2e
+} // namespace
+} // namespace e2e

@@ -40,9 +40,7 @@ const TemplateControl kControls[] = {
      WS_CHILD | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_READONLY},
 };
 
-bool IsLabel(const TemplateControl& control) {
-    return control.id == -1 && control.text[0] != '\0';
-}
+bool IsLabel(const TemplateControl& control) { return control.id == -1 && control.text[0] != '\0'; }
 
 std::string Lower(std::string text) {
     if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
@@ -143,19 +141,27 @@ protected:
 // The art for each scale of the suite: 100, 125, 150 and 200 %.
 int BannerArtFor(UINT dpi) {
     switch (dpi) {
-    case 120: return IDB_BANNER_125;
-    case 144: return IDB_BANNER_150;
-    case 192: return IDB_BANNER_200;
-    default: return IDB_BANNER;
+    case 120:
+        return IDB_BANNER_125;
+    case 144:
+        return IDB_BANNER_150;
+    case 192:
+        return IDB_BANNER_200;
+    default:
+        return IDB_BANNER;
     }
 }
 
 int FirstFrameFor(UINT dpi) {
     switch (dpi) {
-    case 120: return IDB_PROGRESS_125_FIRST;
-    case 144: return IDB_PROGRESS_150_FIRST;
-    case 192: return IDB_PROGRESS_200_FIRST;
-    default: return IDB_PROGRESS_FIRST;
+    case 120:
+        return IDB_PROGRESS_125_FIRST;
+    case 144:
+        return IDB_PROGRESS_150_FIRST;
+    case 192:
+        return IDB_PROGRESS_200_FIRST;
+    default:
+        return IDB_PROGRESS_FIRST;
     }
 }
 
@@ -170,8 +176,8 @@ TEST_F(LoginWindow, HasItsCaptionNoSystemMenuAndTheToolWindowFrame) {
 }
 
 TEST_F(LoginWindow, CarriesItsIconInBothSizes) {
-    HMODULE exe = LoadLibraryExA(driver::ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(),
-                                 nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE exe = LoadLibraryExA(driver::ProductSession::BesideTestProgram("QuillmarshVPN.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
     for (int size : {32, 16}) {
         HANDLE icon = LoadImageA(exe, MAKEINTRESOURCEA(IDI_LOGIN_ICON), IMAGE_ICON, size, size, 0);
@@ -288,9 +294,7 @@ TEST_P(LoginWindowAtEachScale, DrawsTheStripAtItsScaledPlaceInsideTheWindow) {
     Frames frames(FirstFrameFor(displayDpi));
     ASSERT_TRUE(frames.complete());
     EXPECT_TRUE(WaitUntil(
-        [&] {
-            return window.send(WM_TIMER, kAnimationTimer, 0) && frames.identify(CaptureStrip(displayDpi)) != 0;
-        },
+        [&] { return window.send(WM_TIMER, kAnimationTimer, 0) && frames.identify(CaptureStrip(displayDpi)) != 0; },
         kReactionLimitMs));
 }
 
@@ -310,5 +314,5 @@ INSTANTIATE_TEST_SUITE_P(, LoginWindowAtEachScale, ::testing::Values(96u, 120u, 
                              return "At" + std::to_string(info.param) + "dpi";
                          });
 
-}  // namespace
-}  // namespace e2e
+} // namespace
+} // namespace e2e

@@ -12,13 +12,13 @@ public:
     LoopbackListener(const LoopbackListener&) = delete;
     LoopbackListener& operator=(const LoopbackListener&) = delete;
 
-    bool listening() const { return socket_ != INVALID_SOCKET; }
-    unsigned short port() const { return port_; }
+    bool listening() const { return m_socket != INVALID_SOCKET; }
+    unsigned short port() const { return m_port; }
 
 private:
-    bool started_ = false;
-    SOCKET socket_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
+    bool m_started = false;
+    SOCKET m_socket = INVALID_SOCKET;
+    unsigned short m_port = 0;
 };
 
-}  // namespace e2e
+} // namespace e2e

@@ -23,7 +23,7 @@ void Record(HMODULE self, const char* how) {
     CloseHandle(file);
 }
 
-}  // namespace
+} // namespace
 
 #ifdef QM_MARKER_LIBRARY
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {

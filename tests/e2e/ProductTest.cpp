@@ -37,7 +37,7 @@ HKEY OpenProductKey() {
                     nullptr);
     return key;
 }
-}  // namespace
+} // namespace
 
 std::string ProductTest::NameOfThisTest() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -82,8 +82,8 @@ bool ProductTest::StartAnotherCopy(driver::ProductSession& session) {
 
 bool ProductTest::SendDpiChanged(UINT dpi) const {
     RECT suggested = window.windowRect();
-    void* remote = VirtualAllocEx(product.process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
-                                  PAGE_READWRITE);
+    void* remote =
+        VirtualAllocEx(product.process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!remote) return false;
     const bool sent = WriteProcessMemory(product.process(), remote, &suggested, sizeof suggested, nullptr) &&
                       window.send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
@@ -103,18 +103,18 @@ driver::ScreenImage ProductTest::CaptureStrip(UINT dpi) const {
 Frames::Frames(int firstId) {
     for (int i = 0; i <= IDB_PROGRESS_LAST - IDB_PROGRESS_FIRST; ++i) {
         std::vector<uint32_t> pixels;
-        if (ProductTest::ProgramBitmap(firstId + i, size_, pixels)) frames_[IDB_PROGRESS_FIRST + i] = pixels;
+        if (ProductTest::ProgramBitmap(firstId + i, m_size, pixels)) m_frames[IDB_PROGRESS_FIRST + i] = pixels;
     }
 }
 
 int Frames::identify(const driver::ScreenImage& image) const {
-    if (image.width() != size_.cx || image.height() != size_.cy) return 0;
-    for (const auto& [id, pixels] : frames_) {
+    if (image.width() != m_size.cx || image.height() != m_size.cy) return 0;
+    for (const auto& [id, pixels] : m_frames) {
         bool same = true;
-        for (int y = 0; y < size_.cy && same; ++y)
-            for (int x = 0; x < size_.cx && same; ++x) {
+        for (int y = 0; y < m_size.cy && same; ++y)
+            for (int x = 0; x < m_size.cx && same; ++x) {
                 const COLORREF shown = image.pixel(x, y);
-                same = pixels[y * size_.cx + x] ==
+                same = pixels[y * m_size.cx + x] ==
                        static_cast<uint32_t>((GetRValue(shown) << 16) | (GetGValue(shown) << 8) | GetBValue(shown));
             }
         if (same) return id;
@@ -177,7 +177,7 @@ void ProductTest::SaveScreenshot(const char* name) const {
     char dir[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("QM_SCREENSHOT_DIR", dir, sizeof dir);
     if (length == 0 || length >= sizeof dir) return;
-    Sleep(300);  // let the last paint reach the screen
+    Sleep(300); // let the last paint reach the screen
     driver::Screen::saveWindow(window, std::string(dir) + "\\" + name + ".bmp");
 }
 
@@ -221,4 +221,4 @@ void ProductTest::ExpectSupportLog(const std::vector<std::string>& pieces,
                                  << all;
 }
 
-}  // namespace e2e
+} // namespace e2e

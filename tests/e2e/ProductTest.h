@@ -105,13 +105,13 @@ private:
 class Frames {
 public:
     explicit Frames(int firstId = IDB_PROGRESS_FIRST);
-    bool complete() const { return frames_.size() == IDB_PROGRESS_LAST - IDB_PROGRESS_FIRST + 1; }
+    bool complete() const { return m_frames.size() == IDB_PROGRESS_LAST - IDB_PROGRESS_FIRST + 1; }
     // The frame the picture shows, by its number at 100 % (132 to 138); 0 for none.
     int identify(const driver::ScreenImage& image) const;
 
 private:
-    SIZE size_ = {0, 0};
-    std::map<int, std::vector<uint32_t>> frames_;
+    SIZE m_size = {0, 0};
+    std::map<int, std::vector<uint32_t>> m_frames;
 };
 
-}  // namespace e2e
+} // namespace e2e

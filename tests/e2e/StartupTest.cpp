@@ -113,5 +113,5 @@ TEST_F(Startup, CancelEndsTheProgram) {
     ExpectSupportLog({"on Windows " + SystemVersion()}, {});
 }
 
-}  // namespace
-}  // namespace e2e
+} // namespace
+} // namespace e2e

@@ -21,7 +21,7 @@ class FaultTest : public LoginWorkerTest {
 protected:
     void TearDown() override {
         LoginWorkerTest::TearDown();
-        vpnPlatform = vpnPlatformDefaults;
+        g_vpnSeams = kRealVpnSeams;
     }
 
     // One login-mode attempt; the text of its one notification, which must be
@@ -51,7 +51,6 @@ protected:
         EXPECT_EQ(CallsOf(calls, "RasHangUpA").size(), handed);
         EXPECT_EQ(gone, handed);
     }
-
 };
 
 // One attempt per case: the RAS stand-in cannot be loaded again into a process
@@ -73,9 +72,9 @@ TEST_P(RasFaultTest, ErrorIsShownWithItsNumberAfterTheHangUp) {
     const RasFault& fault = GetParam();
     if (fault.seed) SeedEntry(kEntryName, {{"szLocalPhoneNumber", fault.seed}, {"dwfOptions", "6664"}});
     Scenario(std::string(fault.scenario) + std::to_string(fault.error));
-    std::string expected = *fault.operation
-                               ? std::string(fault.operation) + " " + kEntry + " failed error=" + std::to_string(fault.error)
-                               : std::string("RasDial ") + kEntry + " failed error=691";
+    std::string expected =
+        *fault.operation ? std::string(fault.operation) + " " + kEntry + " failed error=" + std::to_string(fault.error)
+                         : std::string("RasDial ") + kEntry + " failed error=691";
     EXPECT_EQ(FailedLogin(), expected);
     ExpectEveryDialHungUp();
 }
@@ -105,11 +104,11 @@ const char* g_missingEntryPoint = nullptr;
 
 FARPROC WINAPI WithoutOneEntryPoint(HMODULE module, LPCSTR name) {
     if (HIWORD(name) && std::strcmp(name, g_missingEntryPoint) == 0) return nullptr;
-    return vpnPlatformDefaults.GetProcAddress(module, name);
+    return kRealVpnSeams.getProcAddress(module, name);
 }
 
 TEST_F(FaultTest, MissingLibraryIsNamedWithoutANumber) {
-    vpnPlatform.LoadLibraryA = NoLibrary;
+    g_vpnSeams.loadLibrary = NoLibrary;
     EXPECT_EQ(FailedLogin(), "LoadLibrary rasapi32.dll");
     EXPECT_TRUE(RasCalls().empty());
 }
@@ -117,7 +116,7 @@ TEST_F(FaultTest, MissingLibraryIsNamedWithoutANumber) {
 // The last of the six, so that five were bound and must be let go with the
 // library. (Each name on its own: the link's binding tests.)
 TEST_F(FaultTest, MissingEntryPointIsNamedAndNothingIsCalled) {
-    vpnPlatform.GetProcAddress = WithoutOneEntryPoint;
+    g_vpnSeams.getProcAddress = WithoutOneEntryPoint;
     g_missingEntryPoint = "RasGetProjectionInfoA";
     EXPECT_EQ(FailedLogin(), "error loading RasGetProjectionInfoA");
     EXPECT_TRUE(RasCalls().empty()) << "nothing is called on a half-bound library";

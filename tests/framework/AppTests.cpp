@@ -89,8 +89,7 @@ TEST(Application, NameComesFromTheModuleAndTheRegistryKeyIsOnlyRecorded) {
     EXPECT_STREQ(app.m_pszRegistryKey, "Local AppWizard-Generated Applications");
     EXPECT_STREQ(app.m_pszProfileName, "framework_tests");
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Local AppWizard-Generated Applications", 0,
-                            KEY_READ, &key),
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Local AppWizard-Generated Applications", 0, KEY_READ, &key),
               ERROR_SUCCESS);
     CWinApp named("Given name");
     EXPECT_STREQ(named.m_pszAppName, "Given name");

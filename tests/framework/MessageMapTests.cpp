@@ -13,8 +13,8 @@ const UINT WM_FW_C = WM_APP + 12;
 const UINT ID_FW_COMMAND = 500;
 
 HWND MakeStatic() {
-    return CreateWindowA("STATIC", "initial", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowA("STATIC", "initial", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
 }
 
 class BaseWnd : public CWnd {
@@ -59,16 +59,12 @@ END_MESSAGE_MAP()
 
 class MessageMap : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(wnd.SubclassWindow(MakeStatic()));
-    }
+    void SetUp() override { ASSERT_TRUE(wnd.SubclassWindow(MakeStatic())); }
     void TearDown() override { wnd.DestroyWindow(); }
     DerivedWnd wnd;
 };
 
-TEST_F(MessageMap, FirstEntryOfTheMostDerivedTableWins) {
-    EXPECT_EQ(wnd.SendMessage(WM_FW_A), 11);
-}
+TEST_F(MessageMap, FirstEntryOfTheMostDerivedTableWins) { EXPECT_EQ(wnd.SendMessage(WM_FW_A), 11); }
 
 TEST_F(MessageMap, BaseEntryIsReachedWhenTheDerivedTableHasNone) {
     EXPECT_EQ(wnd.SendMessage(WM_FW_B, 1, 2), 23);

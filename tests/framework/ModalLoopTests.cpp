@@ -158,8 +158,7 @@ TEST(ModalLoop, MessagesForOtherWindowsOfTheThreadAreDispatched) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "FwCountingWindow";
     RegisterClassA(&wc);
-    HWND other = CreateWindowA("FwCountingWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+    HWND other = CreateWindowA("FwCountingWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(other, nullptr);
     int count = 0;
     SetWindowLongPtrA(other, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count));
@@ -217,8 +216,8 @@ TEST(ModalLoop, MessageBoxOwnedByTheDialogRunsAndTheLoopGoesOnAfterIt) {
 }
 
 TEST(ModalLoop, OwnerIsDisabledDuringTheRunAndEnabledAfter) {
-    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     CWnd ownerWnd;
     ASSERT_TRUE(ownerWnd.Attach(owner));

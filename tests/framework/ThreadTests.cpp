@@ -97,8 +97,7 @@ TEST(WorkerThread, WithoutAutoDeleteTheObjectOutlivesTheThread) {
 
 TEST(WorkerThread, SuspendedStartKeepsThePriorityAndWaitsForResume) {
     Work work;
-    CWinThread* thread =
-        AfxBeginThread(WaitThenReturn, &work, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* thread = AfxBeginThread(WaitThenReturn, &work, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(thread, nullptr);
     EXPECT_EQ(thread->GetThreadPriority(), THREAD_PRIORITY_BELOW_NORMAL);
     Sleep(50);
@@ -128,8 +127,8 @@ DWORD WINAPI UseTheFramework(LPVOID window) {
 }
 
 TEST(ThreadState, EveryThreadsStateIsReleasedWhenTheThreadEnds) {
-    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     AfxGetThreadState(); // ours stays
     LONG before = AfxThreadState::liveCount;
     // A thread the framework did not start, and one it did.
@@ -138,9 +137,8 @@ TEST(ThreadState, EveryThreadsStateIsReleasedWhenTheThreadEnds) {
     ASSERT_EQ(WaitForSingleObject(plain, 10000), WAIT_OBJECT_0);
     CloseHandle(plain);
     EXPECT_EQ(AfxThreadState::liveCount, before);
-    CWinThread* worker = AfxBeginThread(
-        [](LPVOID w) -> UINT { return UseTheFramework(w); }, window, THREAD_PRIORITY_NORMAL, 0,
-        CREATE_SUSPENDED);
+    CWinThread* worker = AfxBeginThread([](LPVOID w) -> UINT { return UseTheFramework(w); }, window,
+                                        THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(worker, nullptr);
     HANDLE handle = Duplicate(worker->m_hThread);
     worker->ResumeThread();
@@ -154,8 +152,7 @@ TEST(WorkerThread, WindowOfAnotherThreadIsATemporaryThere) {
     struct Probe {
         HWND window;
         size_t tempsDuring = 0;
-    } probe{CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
-                          GetModuleHandleA(nullptr), nullptr)};
+    } probe{CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)};
     CWinThread* thread = AfxBeginThread(
         [](LPVOID p) -> UINT {
             Probe* probe = static_cast<Probe*>(p);

@@ -26,7 +26,7 @@ constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVer
 constexpr DWORD kSetupTimeoutMs = 60000;
 // What both packages return when they are done but a running copy keeps the
 // old version until it next starts.
-constexpr DWORD kDoneTakesEffectLater = ERROR_SUCCESS_REBOOT_REQUIRED;  // 3010
+constexpr DWORD kDoneTakesEffectLater = ERROR_SUCCESS_REBOOT_REQUIRED; // 3010
 // The uninstall entries as a 32-bit program sees them: under WOW6432Node on
 // 64-bit Windows.
 constexpr REGSAM kProgramsView = KEY_WOW64_32KEY;
@@ -54,9 +54,7 @@ std::string FullPath(const std::string& path) {
     return length > 0 && length < sizeof full ? std::string(full, length) : path;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -164,8 +162,7 @@ bool RunToEnd(const std::string& commandLine, DWORD* exitCode) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
     CloseHandle(info.hThread);
     bool ended = WaitForSingleObject(info.hProcess, kSetupTimeoutMs) == WAIT_OBJECT_0;
     if (ended) {
@@ -222,14 +219,13 @@ protected:
     DWORD RemoveEntry(const std::string& entry) {
         DWORD exitCode = 1;
         bool byMsiexec = !entry.empty() && entry[0] == '{';
-        std::string command = byMsiexec ? "msiexec /x " + entry + " /qn"
-                                        : EntryString(entry, "QuietUninstallString");
+        std::string command = byMsiexec ? "msiexec /x " + entry + " /qn" : EntryString(entry, "QuietUninstallString");
         EXPECT_TRUE(RunToEnd(command, &exitCode)) << command << " did not end";
         // The set-up's uninstaller hands over to a copy of itself in the
         // temporary folder and ends at once; that copy does the removing.
         if (!byMsiexec) {
-            EXPECT_TRUE(WaitUntil(
-                [&] { return EntryString(entry, "DisplayName").empty() && !Exists(program); }, 30000, 100))
+            EXPECT_TRUE(
+                WaitUntil([&] { return EntryString(entry, "DisplayName").empty() && !Exists(program); }, 30000, 100))
                 << command << " left its entry or the program";
         }
         return exitCode;
@@ -323,8 +319,7 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
 // is spelled, a package installs nothing at all; below it, anywhere is fine.
 TEST_P(Installer, OnlyAFolderBelowProgramFilesIsAccepted) {
     const std::string programFiles = ProgramFilesFolder();
-    const std::string outside[] = {"C:\\QM", programFiles + " Evil\\QM", programFiles + "X",
-                                   folder + "\\..\\..\\QM"};
+    const std::string outside[] = {"C:\\QM", programFiles + " Evil\\QM", programFiles + "X", folder + "\\..\\..\\QM"};
     for (const std::string& into : outside) {
         EXPECT_EQ(Install(package, into), GetParam().folderRefused) << into;
         EXPECT_FALSE(Exists(into)) << into;
@@ -357,7 +352,8 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
 
     EXPECT_TRUE(session.running()) << "the update ended the running program";
     DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, driver::kReactionLimitMs, &answer), 0)
+    EXPECT_NE(SendMessageTimeoutA(window.handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, driver::kReactionLimitMs, &answer),
+              0)
         << "the running program no longer answers";
     EXPECT_TRUE(window.visible());
     ExpectOneEntryOf(QM_NEXT_VERSION);
@@ -371,7 +367,7 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
         installed = ReadAll(staged);
     }
     EXPECT_TRUE(installed == built) << (installed == running ? "the old file is still in place"
-                                                              : "the installed file is neither the old nor the new one");
+                                                             : "the installed file is neither the old nor the new one");
 
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
     ASSERT_TRUE(session.waitForExit(driver::kAttemptLimitMs));
@@ -385,4 +381,4 @@ TEST_P(Installer, UpdateOverARunningCopyLeavesItRunningAndTheNextStartRunsTheNew
 INSTANTIATE_TEST_SUITE_P(Packages, Installer, ::testing::ValuesIn(kPackages),
                          [](const ::testing::TestParamInfo<Package>& info) { return std::string(info.param.name); });
 
-}  // namespace
+} // namespace

@@ -9,8 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
-    : m_name(name), m_had(false) {
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : m_name(name), m_had(false) {
     char old[2048];
     DWORD length = GetEnvironmentVariableA(name, old, sizeof(old));
     if (length > 0 && length < sizeof(old)) {
@@ -20,9 +19,7 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
     SetEnvironmentVariableA(name, value.c_str());
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-    SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr);
-}
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
 
 namespace {
 const char kWindowClass[] = "QmLoginTestDialog";
@@ -35,8 +32,7 @@ std::string NextQuitEventName() {
 } // namespace
 
 ClientQuitEvent::ClientQuitEvent()
-    : m_name(NextQuitEventName()),
-      m_event(CreateEventA(nullptr, TRUE, FALSE, m_name.c_str())),
+    : m_name(NextQuitEventName()), m_event(CreateEventA(nullptr, TRUE, FALSE, m_name.c_str())),
       m_environment("QM_CLIENT_QUIT_EVENT", m_name) {}
 
 ClientQuitEvent::~ClientQuitEvent() {
@@ -57,8 +53,8 @@ NotificationWindow::NotificationWindow() : m_window(nullptr), m_textsFreed(0) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassA(&windowClass); // fails harmlessly when a previous window registered it
-    m_window = CreateWindowA(kWindowClass, "login test dialog", WS_POPUP, 0, 0, 10, 10, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), this);
+    m_window = CreateWindowA(kWindowClass, "login test dialog", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), this);
 }
 
 NotificationWindow::~NotificationWindow() {
@@ -96,8 +92,7 @@ LRESULT CALLBACK NotificationWindow::Procedure(HWND window, UINT message, WPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool NotificationWindow::PumpUntil(DWORD timeoutMs, bool (*done)(const NotificationWindow&, size_t),
-                                   size_t arg) {
+bool NotificationWindow::PumpUntil(DWORD timeoutMs, bool (*done)(const NotificationWindow&, size_t), size_t arg) {
     DWORD start = GetTickCount();
     for (;;) {
         MSG message;
@@ -113,16 +108,19 @@ bool NotificationWindow::PumpUntil(DWORD timeoutMs, bool (*done)(const Notificat
 }
 
 bool NotificationWindow::WaitForFinal(DWORD timeoutMs) {
-    return PumpUntil(timeoutMs, [](const NotificationWindow& w, size_t) {
-        for (const Notification& note : w.m_received)
-            if (note.message == WM_LOGIN_FAILED || note.message == WM_LOGIN_FINISHED) return true;
-        return false;
-    }, 0);
+    return PumpUntil(
+        timeoutMs,
+        [](const NotificationWindow& w, size_t) {
+            for (const Notification& note : w.m_received)
+                if (note.message == WM_LOGIN_FAILED || note.message == WM_LOGIN_FINISHED) return true;
+            return false;
+        },
+        0);
 }
 
 bool NotificationWindow::WaitForCount(size_t count, DWORD timeoutMs) {
-    return PumpUntil(timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_received.size() >= n; },
-                     count);
+    return PumpUntil(
+        timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_received.size() >= n; }, count);
 }
 
 void NotificationWindow::PumpFor(DWORD ms) { PumpUntil(ms, nullptr, 0); }
@@ -173,8 +171,7 @@ std::string UniqueTempPath(const char* stem) {
     char folder[MAX_PATH] = {0};
     GetTempPathA(MAX_PATH, folder);
     std::ostringstream path;
-    path << folder << "qm-" << stem << "-" << GetCurrentProcessId() << "-" << InterlockedIncrement(&counter)
-         << ".txt";
+    path << folder << "qm-" << stem << "-" << GetCurrentProcessId() << "-" << InterlockedIncrement(&counter) << ".txt";
     return path.str();
 }
 

@@ -11,9 +11,7 @@ namespace {
 using Messages = std::vector<UINT>;
 
 // The client's start as the system recorded it, in 100 ns.
-ULONGLONG ClientCreated(const ClientLog& log) {
-    return std::strtoull(log.Read()["created"].c_str(), nullptr, 10);
-}
+ULONGLONG ClientCreated(const ClientLog& log) { return std::strtoull(log.Read()["created"].c_str(), nullptr, 10); }
 
 const char kAddresses[] = "projection.client=10.200.40.77\nprojection.server=10.200.40.1\n";
 const char kStatusText[] = "Client: 10.200.40.77\r\nServer: 10.200.40.1\r\n";
@@ -96,8 +94,8 @@ TEST_F(LoginWorkerTest, UnsupervisedClientFailsWithAnEmptyTextAndRunsOn) {
 struct ConnectFailure {
     const char* name;
     const char* scenario;
-    const char* text;      // after the entry name
-    bool connectionMade;   // a handle to hang up existed
+    const char* text;    // after the entry name
+    bool connectionMade; // a handle to hang up existed
 };
 
 class ConnectFailureTest : public LoginWorkerTest, public ::testing::WithParamInterface<ConnectFailure> {};
@@ -137,10 +135,10 @@ TEST_P(ConnectFailureTest, DiagnosticModeGetsFailedAloneWithoutStatus) {
 const ConnectFailure kConnectFailures[] = {
     {"Dial", "dial.result=691", "RasDial QuillMarsh Professional Trading failed error=691", true},
     {"Provision", "set.result=5", "RasSetEntryProperties QuillMarsh Professional Trading failed error=5", false},
-    {"Projection", "projection.result=731",
-     "RasGetProjectionInfo QuillMarsh Professional Trading failed error=731", true},
-    {"HangUpAfterDial", "dial.result=691\nhangup.result=5",
-     "RasHangUp QuillMarsh Professional Trading failed error=5", true},
+    {"Projection", "projection.result=731", "RasGetProjectionInfo QuillMarsh Professional Trading failed error=731",
+     true},
+    {"HangUpAfterDial", "dial.result=691\nhangup.result=5", "RasHangUp QuillMarsh Professional Trading failed error=5",
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(EachStep, ConnectFailureTest, ::testing::ValuesIn(kConnectFailures),
@@ -238,8 +236,8 @@ TEST_F(DiagnosticWorkerTest, CredentialsAfterReadyRunTheClientThroughHideToFinis
     clientQuit.Signal();
     ASSERT_TRUE(window.WaitForFinal(kAttemptLimitMs));
 
-    EXPECT_EQ(window.Messages(), (Messages{WM_LOGIN_STATUS, WM_LOGIN_STATUS, WM_LOGIN_READY, WM_LOGIN_HIDE,
-                                           WM_LOGIN_FINISHED}));
+    EXPECT_EQ(window.Messages(),
+              (Messages{WM_LOGIN_STATUS, WM_LOGIN_STATUS, WM_LOGIN_READY, WM_LOGIN_HIDE, WM_LOGIN_FINISHED}));
     EXPECT_EQ(ExitCodeOfWorker(0), 0u);
     EXPECT_LT(HangUpCompleted(), Final()->time);
 }
@@ -397,7 +395,6 @@ TEST_P(StarterFailureTest, DiagnosticStarterReportsNullAndLeavesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StarterFailureTest,
-                         ::testing::Values(StartFault::Event, StartFault::Request, StartFault::Thread),
-                         StartFaultName);
+                         ::testing::Values(StartFault::Event, StartFault::Request, StartFault::Thread), StartFaultName);
 
 } // namespace

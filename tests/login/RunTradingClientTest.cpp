@@ -45,8 +45,7 @@ TEST_F(RunTradingClientTest, StartsClientInItsFolderWithNameAndPasswordUnquoted)
 
     ASSERT_TRUE(log.Exists());
     auto logged = log.Read();
-    EXPECT_EQ(logged["commandLine"],
-              "\"" + InstalledClientPath() + "\" jdoe pass word  with blanks");
+    EXPECT_EQ(logged["commandLine"], "\"" + InstalledClientPath() + "\" jdoe pass word  with blanks");
     EXPECT_EQ(logged["currentDirectory"], kClientFolder);
     // Unquoted, the password reaches the client as several words.
     EXPECT_EQ(logged["argc"], "6");
@@ -108,8 +107,8 @@ TEST_F(RunTradingClientTest, MissingClientIsReportedWithThePathLookedFor) {
 
     EXPECT_EQ(Run("jdoe", "secret"), ClientOutcome::ClientNotStarted);
 
-    EXPECT_EQ(std::string(errorText), std::string("Failed starting ") + g_lookedUpFolder +
-                                          "\\QuillMarsh\\QuillMarsh.exe");
+    EXPECT_EQ(std::string(errorText),
+              std::string("Failed starting ") + g_lookedUpFolder + "\\QuillMarsh\\QuillMarsh.exe");
     EXPECT_EQ(passwordAfterRun, "");
     EXPECT_FALSE(log.Exists());
 }
@@ -144,8 +143,7 @@ HANDLE WINAPI CreateTimerWithFault(LPSECURITY_ATTRIBUTES security, BOOL manualRe
 BOOL WINAPI SetTimerWithFault(HANDLE timer, const LARGE_INTEGER* due, LONG period, PTIMERAPCROUTINE routine,
                               LPVOID argument, BOOL resume) {
     int index = g_timersArmed++;
-    if ((index == 0 && g_fault == TimerFault::HideNotArmed) ||
-        (index == 1 && g_fault == TimerFault::SecondNotArmed))
+    if ((index == 0 && g_fault == TimerFault::HideNotArmed) || (index == 1 && g_fault == TimerFault::SecondNotArmed))
         return FALSE;
     return SetWaitableTimer(timer, due, period, routine, argument, resume);
 }
@@ -155,8 +153,7 @@ std::string TimerFaultName(const ::testing::TestParamInfo<TimerFault>& info) {
     return names[static_cast<int>(info.param)];
 }
 
-class UnsupervisedClientTest : public RunTradingClientTest,
-                               public ::testing::WithParamInterface<TimerFault> {};
+class UnsupervisedClientTest : public RunTradingClientTest, public ::testing::WithParamInterface<TimerFault> {};
 
 TEST_P(UnsupervisedClientTest, ReturnsAtOnceAndLeavesTheClientRunning) {
     // However the test ends, the client it left running is told to go, so that

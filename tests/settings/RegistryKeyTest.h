@@ -10,8 +10,8 @@
 
 typedef std::vector<BYTE> Bytes;
 
-Bytes BytesOf(const std::string& text);            // the characters, no NUL
-Bytes TextWithNul(const std::string& text);        // the characters and a NUL
+Bytes BytesOf(const std::string& text);     // the characters, no NUL
+Bytes TextWithNul(const std::string& text); // the characters and a NUL
 Bytes DwordBytes(DWORD value);
 
 struct StoredValue {

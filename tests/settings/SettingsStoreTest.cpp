@@ -9,14 +9,12 @@ namespace {
 
 class SettingsStoreTest : public RegistryKeyTest {
 protected:
-    DWORD ReadInto(const char* name, BYTE* buffer, DWORD bufferSize)
-    {
+    DWORD ReadInto(const char* name, BYTE* buffer, DWORD bufferSize) {
         return SettingsStore::ReadStringValue(m_root, m_subKey.c_str(), name, buffer, bufferSize);
     }
 };
 
-TEST_F(SettingsStoreTest, WritesAndReadsADword)
-{
+TEST_F(SettingsStoreTest, WritesAndReadsADword) {
     EXPECT_EQ(SettingsStore::WriteDwordValue(m_root, m_subKey.c_str(), "Number", 0xDEADBEEF), 1);
     StoredValue stored = Stored("Number");
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
@@ -27,8 +25,7 @@ TEST_F(SettingsStoreTest, WritesAndReadsADword)
     EXPECT_EQ(value, 0xDEADBEEFu);
 }
 
-TEST_F(SettingsStoreTest, ReadDwordCopiesShortDataRawAndLeavesDestinationOnFailure)
-{
+TEST_F(SettingsStoreTest, ReadDwordCopiesShortDataRawAndLeavesDestinationOnFailure) {
     SetRaw("Two", REG_BINARY, Bytes{0x50, 0x00});
     SetRaw("Eight", REG_BINARY, Bytes{1, 2, 3, 4, 5, 6, 7, 8});
     SetRaw("Text", REG_SZ, TextWithNul("ab"));
@@ -38,7 +35,8 @@ TEST_F(SettingsStoreTest, ReadDwordCopiesShortDataRawAndLeavesDestinationOnFailu
     EXPECT_EQ(value, 0x11220050u) << "only the two stored bytes are replaced";
 
     value = 0x11224571;
-    EXPECT_EQ(SettingsStore::ReadDwordValue(m_root, m_subKey.c_str(), "Text", &value), 1) << "the type is not looked at";
+    EXPECT_EQ(SettingsStore::ReadDwordValue(m_root, m_subKey.c_str(), "Text", &value), 1)
+        << "the type is not looked at";
     EXPECT_EQ(value, 0x11006261u);
 
     value = 17777;
@@ -48,8 +46,7 @@ TEST_F(SettingsStoreTest, ReadDwordCopiesShortDataRawAndLeavesDestinationOnFailu
     EXPECT_EQ(value, 17777u);
 }
 
-TEST_F(SettingsStoreTest, WriteStringStoresTheTextWithItsNul)
-{
+TEST_F(SettingsStoreTest, WriteStringStoresTheTextWithItsNul) {
     EXPECT_EQ(SettingsStore::WriteStringValue(m_root, m_subKey.c_str(), "Host", "cfg.example"), 11);
     StoredValue stored = Stored("Host");
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
@@ -63,8 +60,7 @@ TEST_F(SettingsStoreTest, WriteStringStoresTheTextWithItsNul)
 
 // Sizes straddling the usable size, with bytes of no text type, so that the
 // registry converts nothing and reports the stored size exactly.
-TEST_F(SettingsStoreTest, ReadStringRefusesDataLargerThanTheUsableSizeAndAddsNoNul)
-{
+TEST_F(SettingsStoreTest, ReadStringRefusesDataLargerThanTheUsableSizeAndAddsNoNul) {
     for (DWORD size : {511u, 512u, 513u}) {
         SCOPED_TRACE(size);
         SetRaw("Data", REG_BINARY, Bytes(size, 'x'));
@@ -82,8 +78,7 @@ TEST_F(SettingsStoreTest, ReadStringRefusesDataLargerThanTheUsableSizeAndAddsNoN
     }
 }
 
-TEST_F(SettingsStoreTest, ReadStringOfMissingOrEmptyValueReadsNothing)
-{
+TEST_F(SettingsStoreTest, ReadStringOfMissingOrEmptyValueReadsNothing) {
     SetRaw("Empty", REG_BINARY, Bytes());
     BYTE buffer[4] = {0xCC, 0xCC, 0xCC, 0xCC};
     EXPECT_EQ(ReadInto("Missing", buffer, sizeof buffer), 0u);
@@ -91,16 +86,14 @@ TEST_F(SettingsStoreTest, ReadStringOfMissingOrEmptyValueReadsNothing)
     EXPECT_EQ(buffer[0], 0xCC);
 }
 
-TEST_F(SettingsStoreTest, EveryPrimitiveCreatesAMissingKey)
-{
+TEST_F(SettingsStoreTest, EveryPrimitiveCreatesAMissingKey) {
     DWORD value = 0;
     EXPECT_EQ(SettingsStore::ReadDwordValue(m_root, m_subKey.c_str(), "Missing", &value), 0);
     EXPECT_TRUE(KeyExists()) << "even a read that finds nothing leaves the key behind";
     EXPECT_TRUE(ValueNames().empty());
 }
 
-TEST_F(SettingsStoreTest, EveryPrimitiveFailsWithoutFullAccess)
-{
+TEST_F(SettingsStoreTest, EveryPrimitiveFailsWithoutFullAccess) {
     SetRaw("Number", REG_DWORD, DwordBytes(80));
     SetRaw("Host", REG_SZ, TextWithNul("cfg.example"));
     DenyFullAccess();
@@ -118,4 +111,4 @@ TEST_F(SettingsStoreTest, EveryPrimitiveFailsWithoutFullAccess)
     EXPECT_EQ(Stored("Host").data, TextWithNul("cfg.example"));
 }
 
-}  // namespace
+} // namespace

@@ -35,12 +35,11 @@ const ULONG kSystemHandleInformation = 16;
 const ULONG kProcessBasicInformation = 0;
 const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
-FARPROC NtdllCall(const char* name) {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), name);
-}
+FARPROC NtdllCall(const char* name) { return GetProcAddress(GetModuleHandleA("ntdll.dll"), name); }
 
 long HandlesFromSystemList(DWORD processId) {
-    auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(NtdllCall("NtQuerySystemInformation")));
+    auto query =
+        reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(NtdllCall("NtQuerySystemInformation")));
     if (!query) return -1;
     std::vector<BYTE> buffer(64 * 1024);
     LONG status;
@@ -65,7 +64,8 @@ long HandlesFromSystemList(DWORD processId) {
 // at offset 14 and zero when the entry is free. Windows uses another layout
 // there, so this is read only when GetGuiResources has said it cannot count.
 long GdiObjectsFromWineTable(HANDLE process) {
-    auto query = reinterpret_cast<QueryInformationProcess>(reinterpret_cast<void*>(NtdllCall("NtQueryInformationProcess")));
+    auto query =
+        reinterpret_cast<QueryInformationProcess>(reinterpret_cast<void*>(NtdllCall("NtQueryInformationProcess")));
     if (!query) return -1;
     ProcessBasicInformation basic = {};
     if (query(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
@@ -162,6 +162,4 @@ ProcessResources MeasureProcess(HANDLE process, DWORD processId) {
     return measured;
 }
 
-ProcessResources MeasureThisProcess() {
-    return MeasureProcess(GetCurrentProcess(), GetCurrentProcessId());
-}
+ProcessResources MeasureThisProcess() { return MeasureProcess(GetCurrentProcess(), GetCurrentProcessId()); }

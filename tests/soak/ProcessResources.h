@@ -10,9 +10,9 @@
 #include <string>
 
 struct ProcessResources {
-    long handles = -1;    // -1: could not be counted
+    long handles = -1; // -1: could not be counted
     long gdiObjects = -1;
-    long windows = -1;    // top-level and child windows of the process's threads
+    long windows = -1; // top-level and child windows of the process's threads
     long long privateBytes = -1;
 
     std::string describe() const;

@@ -54,8 +54,8 @@ public:
         type.hInstance = GetModuleHandleA(nullptr);
         type.lpszClassName = "QmSoakDialog";
         RegisterClassA(&type);
-        m_window = CreateWindowExA(0, type.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                   type.hInstance, nullptr);
+        m_window =
+            CreateWindowExA(0, type.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, type.hInstance, nullptr);
         SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~CountingWindow() { DestroyWindow(m_window); }
@@ -125,9 +125,7 @@ protected:
         StandinFixture::TearDown();
     }
 
-    CWinThread* Start() {
-        return StartDiagnosticWorker("127.0.0.1", kRefusedPort, CWnd::FromHandle(window.handle()));
-    }
+    CWinThread* Start() { return StartDiagnosticWorker("127.0.0.1", kRefusedPort, CWnd::FromHandle(window.handle())); }
 
     // The link refuses the dial at once; the worker reports the failure and ends.
     void FailedAttempt() {

@@ -27,8 +27,7 @@ void ExpectCounter(const char* what, const char* counter, const std::vector<Proc
 
 } // namespace
 
-void ExpectNoGrowth(const char* what, const std::vector<ProcessResources>& afterEachRound,
-                    const GrowthLimits& limits) {
+void ExpectNoGrowth(const char* what, const std::vector<ProcessResources>& afterEachRound, const GrowthLimits& limits) {
     ASSERT_GE(afterEachRound.size(), 2u) << "a warm-up and at least one round";
     for (size_t i = 0; i < afterEachRound.size(); ++i)
         std::printf("%s round %u: %s\n", what, static_cast<unsigned>(i), afterEachRound[i].describe().c_str());

@@ -24,5 +24,4 @@ struct GrowthLimits {
 
 // Prints each round, records the largest growth as test properties, and fails
 // the test for every counter that grew beyond its limit after the warm-up.
-void ExpectNoGrowth(const char* what, const std::vector<ProcessResources>& afterEachRound,
-                    const GrowthLimits& limits);
+void ExpectNoGrowth(const char* what, const std::vector<ProcessResources>& afterEachRound, const GrowthLimits& limits);

@@ -30,8 +30,7 @@ protected:
         ASSERT_TRUE(getEntry && setEntry && dial && hangUp && status && projection);
     }
     void TearDown() override {
-        if (m_library)
-            FreeLibrary(m_library);
+        if (m_library) FreeLibrary(m_library);
         StandinFixture::TearDown();
     }
 
@@ -63,8 +62,7 @@ protected:
         std::memset(&record, 0, sizeof record);
         record.dwSize = version;
         DWORD result = status(connection, &record);
-        if (seen)
-            *seen = record;
+        if (seen) *seen = record;
         return result;
     }
 
@@ -190,8 +188,7 @@ TEST_F(RasStandinTest, ScenarioScriptsResultsHandlesAndAddresses) {
     EXPECT_EQ(Dial(&connection), 691u);
     ASSERT_NE(connection, nullptr);
     EXPECT_EQ(hangUp(connection), 0u);
-    for (int poll = 0; poll < 5; ++poll)
-        EXPECT_EQ(Status(connection), 0u);
+    for (int poll = 0; poll < 5; ++poll) EXPECT_EQ(Status(connection), 0u);
 
     Scenario("dial.result=691\ndial.handle=no\nprojection.client=10.200.41.7\nprojection.server=10.200.41.1");
     HRASCONN none = nullptr;
@@ -234,8 +231,7 @@ TEST_F(RasStandinTest, RaisedDropSerialDropsTheLiveLinkButNotOneDialledAfterIt) 
 
     std::vector<LogLine> drops;
     for (const LogLine& line : CallsOf(RasCalls(), "RasGetConnectStatusA"))
-        if (line.Has("dropped"))
-            drops.push_back(line);
+        if (line.Has("dropped")) drops.push_back(line);
     ASSERT_EQ(drops.size(), 2u);
     EXPECT_EQ(drops[0].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(first)));
     EXPECT_EQ(drops[1].Get("conn"), std::to_string(reinterpret_cast<UINT_PTR>(second)));
@@ -263,8 +259,7 @@ TEST_F(RasStandinTest, NextDialsFailUntilTheRunIsSpentAndANewFailSerialArmsAnoth
     EXPECT_EQ(Dial(&connection), 0u);
 
     std::vector<std::string> left;
-    for (const LogLine& line : CallsOf(RasCalls(), "RasDialA"))
-        left.push_back(line.Get("fail_left"));
+    for (const LogLine& line : CallsOf(RasCalls(), "RasDialA")) left.push_back(line.Get("fail_left"));
     EXPECT_EQ(left, (std::vector<std::string>{"1", "0", "", "", "0", ""}));
 }
 
@@ -298,9 +293,8 @@ TEST_F(RasStandinTest, PhonebookEntryIsReadBackByTheNextProcess) {
     SetEnvironmentVariableA("QM_STANDIN_HELPER_PHONE", "persisted.example.com");
     SetEnvironmentVariableA("QM_STANDIN_CHILD", "1");
     std::string output;
-    int exitCode = RunCaptured(std::string("\"") + self +
-                                   "\" --gtest_filter=RasStandinTest.HelperReadsTheEntryWrittenByItsParent",
-                               &output);
+    int exitCode = RunCaptured(
+        std::string("\"") + self + "\" --gtest_filter=RasStandinTest.HelperReadsTheEntryWrittenByItsParent", &output);
     SetEnvironmentVariableA("QM_STANDIN_HELPER_PHONE", nullptr);
     SetEnvironmentVariableA("QM_STANDIN_CHILD", nullptr);
     EXPECT_EQ(exitCode, 0) << output;

@@ -36,8 +36,7 @@ void StandinFixture::SetUp() {
 }
 
 void StandinFixture::TearDown() {
-    if (!m_world)
-        return;
+    if (!m_world) return;
     driver::StandinWorld::leaveThisProcess();
     SetEnvironmentVariableA("QM_STANDIN_CHILD", nullptr);
     m_world->remove();
@@ -58,8 +57,7 @@ void StandinFixture::SeedEntry(const std::string& name,
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     std::ostringstream text;
     text << '[' << name << "]\r\n";
-    for (const auto& setting : settings)
-        text << setting.first << '=' << setting.second << "\r\n";
+    for (const auto& setting : settings) text << setting.first << '=' << setting.second << "\r\n";
     WriteText(path, text.str());
 }
 
@@ -69,15 +67,13 @@ std::map<std::string, std::string> StandinFixture::StoredEntry(const std::string
     std::string line;
     bool inside = false;
     while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[') {
             inside = lstrcmpiA(line.c_str(), ("[" + name + "]").c_str()) == 0;
             continue;
         }
         size_t equals = line.find('=');
-        if (inside && equals != std::string::npos)
-            settings[line.substr(0, equals)] = line.substr(equals + 1);
+        if (inside && equals != std::string::npos) settings[line.substr(0, equals)] = line.substr(equals + 1);
     }
     return settings;
 }
@@ -85,8 +81,7 @@ std::map<std::string, std::string> StandinFixture::StoredEntry(const std::string
 int StandinFixture::RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return -1;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -96,8 +91,8 @@ int StandinFixture::RunCaptured(const std::string& commandLine, std::string* out
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION child = {};
     std::string line = commandLine;
-    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                  &startup, &child);
+    BOOL started =
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
@@ -114,12 +109,10 @@ int StandinFixture::RunCaptured(const std::string& commandLine, std::string* out
         char buffer[4096];
         while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
             DWORD got = 0;
-            if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0)
-                break;
+            if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
             output->append(buffer, got);
         }
-        if (ended || static_cast<LONG>(GetTickCount() - deadline) >= 0)
-            break;
+        if (ended || static_cast<LONG>(GetTickCount() - deadline) >= 0) break;
         ended = WaitForSingleObject(child.hProcess, 20) == WAIT_OBJECT_0;
     }
     CloseHandle(readEnd);

@@ -32,8 +32,7 @@ private:
 
 std::vector<std::string> Commands(const std::vector<LogLine>& runs) {
     std::vector<std::string> commands;
-    for (const LogLine& run : runs)
-        commands.push_back(run.Get("cmd"));
+    for (const LogLine& run : runs) commands.push_back(run.Get("cmd"));
     return commands;
 }
 
@@ -101,8 +100,7 @@ TEST_F(VpnLinkTest, RoutesReplaceTheTunnelsDefaultRoute) {
     ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     std::ifstream file(m_routeTable);
     std::vector<std::string> table;
-    for (std::string line; std::getline(file, line);)
-        table.push_back(line);
+    for (std::string line; std::getline(file, line);) table.push_back(line);
     EXPECT_EQ(table, (std::vector<std::string>{
                          "0.0.0.0 0.0.0.0 192.168.56.1 25",
                          "10.200.3.0 255.255.255.0 10.200.40.23 1",
@@ -112,8 +110,7 @@ TEST_F(VpnLinkTest, RoutesReplaceTheTunnelsDefaultRoute) {
                      }));
     std::vector<LogLine> runs = RouteRuns();
     ASSERT_EQ(runs.size(), 5u);
-    for (const LogLine& run : runs)
-        EXPECT_EQ(run.Get("exit"), "0") << run.Get("cmd");
+    for (const LogLine& run : runs) EXPECT_EQ(run.Get("exit"), "0") << run.Get("cmd");
 }
 
 TEST_F(VpnLinkTest, WithoutInstallRoutesTheAddressesAreSetAndNoCommandRuns) {

@@ -6,8 +6,8 @@
 
 namespace {
 
-const char* const kEntryPoints[] = {"RasGetEntryPropertiesA", "RasSetEntryPropertiesA", "RasDialA",
-                                    "RasHangUpA",             "RasGetConnectStatusA",   "RasGetProjectionInfoA"};
+const char* const kEntryPoints[] = {"RasGetEntryPropertiesA", "RasSetEntryPropertiesA", "RasDialA", "RasHangUpA",
+                                    "RasGetConnectStatusA",   "RasGetProjectionInfoA"};
 
 TEST_F(VpnLinkTest, ConstructionSetsThePresetsAndTouchesNothing) {
     VpnLinkSettings presets;

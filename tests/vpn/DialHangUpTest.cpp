@@ -9,8 +9,7 @@ namespace {
 
 std::vector<std::string> Results(const std::vector<LogLine>& calls) {
     std::vector<std::string> results;
-    for (const LogLine& call : calls)
-        results.push_back(call.Get("result"));
+    for (const LogLine& call : calls) results.push_back(call.Get("result"));
     return results;
 }
 
@@ -47,9 +46,9 @@ TEST_F(VpnLinkTest, DialFailureReportsRasErrorAndHangsUp) {
         EXPECT_EQ(recorder.released.size(), 1u);
     }
     std::vector<LogLine> calls = RasCalls();
-    EXPECT_EQ(CallNames(calls), (std::vector<std::string>{"RasGetEntryPropertiesA/size", "RasSetEntryPropertiesA",
-                                                           "RasDialA", "RasHangUpA", "RasGetConnectStatusA",
-                                                           "RasGetConnectStatusA"}));
+    EXPECT_EQ(CallNames(calls),
+              (std::vector<std::string>{"RasGetEntryPropertiesA/size", "RasSetEntryPropertiesA", "RasDialA",
+                                        "RasHangUpA", "RasGetConnectStatusA", "RasGetConnectStatusA"}));
     std::string handle = DialledHandle();
     EXPECT_NE(handle, "null");
     EXPECT_EQ(CallsOf(calls, "RasHangUpA")[0].Get("conn"), handle);

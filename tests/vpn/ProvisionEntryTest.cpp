@@ -45,8 +45,8 @@ TEST_F(VpnLinkTest, MissingEntryIsWrittenAtOnceWithExactlyTheFirmSettings) {
     VpnLink link;
     ASSERT_EQ(link.Connect(), 0u) << link.LastError();
     std::vector<LogLine> calls = RasCalls();
-    EXPECT_EQ(CallNames(calls), Names({"RasGetEntryPropertiesA/size", "RasSetEntryPropertiesA", "RasDialA",
-                                       "RasGetProjectionInfoA"}));
+    EXPECT_EQ(CallNames(calls),
+              Names({"RasGetEntryPropertiesA/size", "RasSetEntryPropertiesA", "RasDialA", "RasGetProjectionInfoA"}));
     ASSERT_EQ(calls.size(), 4u);
 
     const LogLine& query = calls[0];
@@ -66,8 +66,7 @@ TEST_F(VpnLinkTest, MissingEntryIsWrittenAtOnceWithExactlyTheFirmSettings) {
     EXPECT_EQ(write.Get("devsize"), "0");
     int fields = 0;
     for (const auto& field : write.fields) {
-        if (field.first.compare(0, 6, "entry.") != 0)
-            continue;
+        if (field.first.compare(0, 6, "entry.") != 0) continue;
         ++fields;
         auto expected = kWrittenFields.find(field.first);
         if (expected != kWrittenFields.end())
@@ -104,8 +103,8 @@ TEST_F(VpnLinkTest, EntryThatStillMatchesIsReadBackAndKept) {
             VpnLink link;
             ASSERT_EQ(link.Connect(), 0u) << link.LastError();
             std::vector<LogLine> calls = RasCalls();
-            EXPECT_EQ(CallNames(calls), Names({"RasGetEntryPropertiesA/size", "RasGetEntryPropertiesA/get",
-                                               "RasDialA", "RasGetProjectionInfoA"}));
+            EXPECT_EQ(CallNames(calls), Names({"RasGetEntryPropertiesA/size", "RasGetEntryPropertiesA/get", "RasDialA",
+                                               "RasGetProjectionInfoA"}));
             ASSERT_GE(calls.size(), 2u);
             EXPECT_EQ(calls[0].Get("result"), "603");
             // The block is as large as RAS asked for, and says so in dwSize.
@@ -176,16 +175,13 @@ struct ProvisionFailure {
     const char* message;
 };
 
-void PrintTo(const ProvisionFailure& failure, std::ostream* out) {
-    *out << failure.name;
-}
+void PrintTo(const ProvisionFailure& failure, std::ostream* out) { *out << failure.name; }
 
 class ProvisionFailureTest : public VpnLinkTest, public ::testing::WithParamInterface<ProvisionFailure> {};
 
 TEST_P(ProvisionFailureTest, FailureIsReportedAndEverythingReleased) {
     const ProvisionFailure& failure = GetParam();
-    if (failure.seededHost)
-        SeedEntry(kEntryName, FirmEntry(failure.seededHost, 0x1A08));
+    if (failure.seededHost) SeedEntry(kEntryName, FirmEntry(failure.seededHost, 0x1A08));
     Scenario(failure.scenario);
     {
         VpnLink link;
@@ -199,21 +195,20 @@ TEST_P(ProvisionFailureTest, FailureIsReportedAndEverythingReleased) {
 
 INSTANTIATE_TEST_SUITE_P(
     VpnLink, ProvisionFailureTest,
-    ::testing::Values(
-        ProvisionFailure{"SizeQueryOfZero", "size.result=0", nullptr,
-                         "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=0"},
-        ProvisionFailure{"SizeQueryOther", "size.result=87", nullptr,
-                         "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=87"},
-        ProvisionFailure{"BlockTooLargeToAllocate", "size.result=603\nsize.bytes=0xFFFFFF00", nullptr,
-                         "RasGetEntryProperties (malloc) QuillMarsh Professional Trading"},
-        ProvisionFailure{"ReadFails", "get.result=5", "vpn.quillmarsh-holdings.com",
-                         "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=5"},
-        ProvisionFailure{"ReadOfAnUnknownVersion", "size.bytes=3000", "vpn.quillmarsh-holdings.com",
-                         "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=632"},
-        ProvisionFailure{"WriteFails", "set.result=5", nullptr,
-                         "RasSetEntryProperties QuillMarsh Professional Trading failed error=5"},
-        ProvisionFailure{"RewriteFails", "set.result=1812", "old.example.com",
-                         "RasSetEntryProperties QuillMarsh Professional Trading failed error=1812"}),
+    ::testing::Values(ProvisionFailure{"SizeQueryOfZero", "size.result=0", nullptr,
+                                       "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=0"},
+                      ProvisionFailure{"SizeQueryOther", "size.result=87", nullptr,
+                                       "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=87"},
+                      ProvisionFailure{"BlockTooLargeToAllocate", "size.result=603\nsize.bytes=0xFFFFFF00", nullptr,
+                                       "RasGetEntryProperties (malloc) QuillMarsh Professional Trading"},
+                      ProvisionFailure{"ReadFails", "get.result=5", "vpn.quillmarsh-holdings.com",
+                                       "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=5"},
+                      ProvisionFailure{"ReadOfAnUnknownVersion", "size.bytes=3000", "vpn.quillmarsh-holdings.com",
+                                       "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=632"},
+                      ProvisionFailure{"WriteFails", "set.result=5", nullptr,
+                                       "RasSetEntryProperties QuillMarsh Professional Trading failed error=5"},
+                      ProvisionFailure{"RewriteFails", "set.result=1812", "old.example.com",
+                                       "RasSetEntryProperties QuillMarsh Professional Trading failed error=1812"}),
     [](const ::testing::TestParamInfo<ProvisionFailure>& info) { return std::string(info.param.name); });
 
 } // namespace

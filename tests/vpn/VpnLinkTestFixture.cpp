@@ -12,23 +12,20 @@ namespace {
 
 HMODULE WINAPI RecordLoadLibrary(LPCSTR fileName) {
     recorder.loaded.push_back(fileName);
-    if (recorder.loadReturnsFake)
-        return recorder.fakeLibrary;
-    return vpnPlatformDefaults.LoadLibraryA(fileName);
+    if (recorder.loadReturnsFake) return recorder.fakeLibrary;
+    return kRealVpnSeams.loadLibrary(fileName);
 }
 
 FARPROC WINAPI RecordGetProcAddress(HMODULE module, LPCSTR name) {
     recorder.resolved.push_back(name);
-    if (recorder.missingEntryPoint == name)
-        return nullptr;
-    return vpnPlatformDefaults.GetProcAddress(module, name);
+    if (recorder.missingEntryPoint == name) return nullptr;
+    return kRealVpnSeams.getProcAddress(module, name);
 }
 
 BOOL WINAPI RecordFreeLibrary(HMODULE module) {
     recorder.released.push_back(module);
-    if (reinterpret_cast<UINT_PTR>(module) < 32)
-        return FALSE;
-    return vpnPlatformDefaults.FreeLibrary(module);
+    if (reinterpret_cast<UINT_PTR>(module) < 32) return FALSE;
+    return kRealVpnSeams.freeLibrary(module);
 }
 
 BOOL WINAPI RecordCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
@@ -49,16 +46,14 @@ BOOL WINAPI RecordCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSEC
         SetLastError(ERROR_FILE_NOT_FOUND);
         call.result = FALSE;
     } else {
-        call.result = vpnPlatformDefaults.CreateProcessA(applicationName, commandLine, processAttributes,
-                                                         threadAttributes, inheritHandles, creationFlags, environment,
-                                                         currentDirectory, startupInfo, processInformation);
+        call.result = kRealVpnSeams.createProcess(applicationName, commandLine, processAttributes, threadAttributes,
+                                                  inheritHandles, creationFlags, environment, currentDirectory,
+                                                  startupInfo, processInformation);
         call.child = *processInformation;
     }
     recorder.created.push_back(call);
-    if (recorder.createdEvent)
-        SetEvent(recorder.createdEvent);
-    if (!call.result)
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    if (recorder.createdEvent) SetEvent(recorder.createdEvent);
+    if (!call.result) SetLastError(ERROR_FILE_NOT_FOUND);
     return call.result;
 }
 
@@ -67,14 +62,14 @@ BOOL WINAPI RecordCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSEC
 void VpnLinkTest::SetUp() {
     StandinFixture::SetUp();
     recorder = PlatformRecorder();
-    vpnPlatform.LoadLibraryA = RecordLoadLibrary;
-    vpnPlatform.GetProcAddress = RecordGetProcAddress;
-    vpnPlatform.FreeLibrary = RecordFreeLibrary;
-    vpnPlatform.CreateProcessA = RecordCreateProcess;
+    g_vpnSeams.loadLibrary = RecordLoadLibrary;
+    g_vpnSeams.getProcAddress = RecordGetProcAddress;
+    g_vpnSeams.freeLibrary = RecordFreeLibrary;
+    g_vpnSeams.createProcess = RecordCreateProcess;
 }
 
 void VpnLinkTest::TearDown() {
-    vpnPlatform = vpnPlatformDefaults;
+    g_vpnSeams = kRealVpnSeams;
     recorder = PlatformRecorder();
     StandinFixture::TearDown();
 }

@@ -34,8 +34,8 @@ struct PlatformRecorder {
     bool loadReturnsFake = false;
     HMODULE fakeLibrary = nullptr;
     std::string missingEntryPoint;
-    int failingCreate = 0;              // 1-based number of the CreateProcessA call that fails
-    HANDLE createdEvent = nullptr;      // set after each CreateProcessA
+    int failingCreate = 0;         // 1-based number of the CreateProcessA call that fails
+    HANDLE createdEvent = nullptr; // set after each CreateProcessA
 };
 
 extern PlatformRecorder recorder;
