@@ -212,6 +212,25 @@ asideGone:
     MessageBox MB_OK|MB_ICONINFORMATION "Quillmarsh VPN ${VERSION} is installed.$\r$\n$\r$\nQuillmarsh VPN is running right now. It stays connected and keeps working as it is; the new version starts the next time you start Quillmarsh VPN." /SD IDOK
 SectionEnd
 
+Var RemoveTries
+
+; The uninstaller that was started from the folder hands over to its copy in
+; the temporary folder and ends; until it has ended the folder is still its
+; current one and cannot go. A few seconds' patience, never more: an emptied
+; folder that something else keeps is left, as an empty folder harms nobody.
+Function un.RemoveEmptyFolder
+  SetOutPath "$TEMP"
+  StrCpy $RemoveTries 0
+retry:
+  RMDir "$INSTDIR"
+  IfFileExists "$INSTDIR\*.*" 0 gone
+  IntOp $RemoveTries $RemoveTries + 1
+  IntCmp $RemoveTries 20 gone
+  Sleep 250
+  Goto retry
+gone:
+FunctionEnd
+
 ; Removes exactly what the set-up put there; the folders go only when empty, so
 ; nothing a user keeps beside the program is lost. A running copy keeps running:
 ; its file goes at the next restart of Windows.
@@ -224,7 +243,7 @@ Section "Uninstall"
   IfRebootFlag 0 +3
     RMDir /REBOOTOK "$INSTDIR"
     Goto +2
-    RMDir "$INSTDIR"
+    Call un.RemoveEmptyFolder
   IfRebootFlag 0 done
     SetRebootFlag false
     SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
