@@ -1,9 +1,8 @@
-// Faults injected into a whole login attempt: each RAS call failing with the
-// errors the gateway gives most (691 refused credentials, 800 no tunnel, 868
-// unknown host) and with the link's own ones, the library or an entry point
-// missing, and a trading client that crashes at once. Each time the user is
-// told exactly what failed, the link is hung up before that, and every request
-// and text is released once (the fixture checks the last at the end).
+// Faults injected into a whole login attempt: each RAS call failing (the
+// shared table of them), the library or an entry point missing, and a trading
+// client that crashes at once. Each time the user is told exactly what failed,
+// the link is hung up before that, and every request and text is released once
+// (the fixture checks the last at the end).
 #include "LoginMessages.h"
 #include "LoginWorker.h"
 #include "LoginWorkerFixture.h"
@@ -14,8 +13,6 @@
 #include <cstring>
 
 namespace {
-
-const char kEntry[] = "QuillMarsh Professional Trading";
 
 class FaultTest : public LoginWorkerTest {
 protected:
@@ -39,59 +36,27 @@ protected:
         EXPECT_FALSE(log.Exists()) << "the client is not started";
         return note.text;
     }
-
-    // Every handle a dial gave back was hung up until RAS reported it gone.
-    void ExpectEveryDialHungUp() {
-        std::vector<LogLine> calls = RasCalls();
-        size_t handed = 0, gone = 0;
-        for (const LogLine& dial : CallsOf(calls, "RasDialA"))
-            if (dial.Get("conn") != "0" && !dial.Get("conn").empty()) ++handed;
-        for (const LogLine& status : CallsOf(calls, "RasGetConnectStatusA"))
-            if (status.Get("result") == "6") ++gone;
-        EXPECT_EQ(CallsOf(calls, "RasHangUpA").size(), handed);
-        EXPECT_EQ(gone, handed);
-    }
 };
 
 // One attempt per case: the RAS stand-in cannot be loaded again into a process
 // that has released it (its static runtime overflows the stack), and each test
 // runs in a process of its own.
-struct RasFault {
-    const char* name;
-    const char* scenario;  // the failing call's key and "="; the number follows
-    const char* seed;      // a stored entry first, so that it is read back
-    const char* operation; // the text before the entry name; empty: the dial's 691 stays
-    int error;
-};
-
-void PrintTo(const RasFault& fault, std::ostream* out) { *out << fault.name; }
-
 class RasFaultTest : public FaultTest, public ::testing::WithParamInterface<RasFault> {};
 
 TEST_P(RasFaultTest, ErrorIsShownWithItsNumberAfterTheHangUp) {
     const RasFault& fault = GetParam();
-    if (fault.seed) SeedEntry(kEntryName, {{"szLocalPhoneNumber", fault.seed}, {"dwfOptions", "6664"}});
-    Scenario(std::string(fault.scenario) + std::to_string(fault.error));
-    std::string expected =
-        *fault.operation ? std::string(fault.operation) + " " + kEntry + " failed error=" + std::to_string(fault.error)
-                         : std::string("RasDial ") + kEntry + " failed error=691";
-    EXPECT_EQ(FailedLogin(), expected);
+    ScriptFault(fault);
+    EXPECT_EQ(FailedLogin(), fault.text);
+    EXPECT_EQ(ExitCodeOfWorker(0), 1u);
+    if (fault.dialled) {
+        ULONGLONG hungUp = HangUpCompleted();
+        EXPECT_NE(hungUp, 0u);
+        EXPECT_LT(hungUp, Final()->time) << "hung up before the notification";
+    }
     ExpectEveryDialHungUp();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachCall, RasFaultTest,
-    ::testing::Values(
-        RasFault{"SizeQuery800", "size.result=", nullptr, "RasGetEntryProperties (size)", 800},
-        RasFault{"Read868", "get.result=", "vpn.quillmarsh-holdings.com", "RasGetEntryProperties (get)", 868},
-        RasFault{"Write691", "set.result=", nullptr, "RasSetEntryProperties", 691},
-        RasFault{"Dial691", "dial.result=", nullptr, "RasDial", 691},
-        RasFault{"Dial800", "dial.result=", nullptr, "RasDial", 800},
-        RasFault{"Dial868", "dial.result=", nullptr, "RasDial", 868},
-        RasFault{"HangUpAfterAFailedDial800", "dial.result=691\nhangup.result=", nullptr, "RasHangUp", 800},
-        RasFault{"StatusWhileHangingUp868", "dial.result=691\nstatus.result=", nullptr, "", 868},
-        RasFault{"Projection691", "projection.result=", nullptr, "RasGetProjectionInfo", 691}),
-    [](const ::testing::TestParamInfo<RasFault>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EachCall, RasFaultTest, ::testing::ValuesIn(kRasFaults), RasFaultName);
 
 // --- The library ------------------------------------------------------------
 
