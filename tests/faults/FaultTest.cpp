@@ -6,19 +6,21 @@
 #include "LoginMessages.h"
 #include "LoginWorker.h"
 #include "LoginWorkerFixture.h"
-#include "VpnPlatformCalls.h"
+#include "PlatformRecorder.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
 class FaultTest : public LoginWorkerTest {
 protected:
+    void SetUp() override {
+        LoginWorkerTest::SetUp();
+        InstallPlatformRecorder();
+    }
     void TearDown() override {
         LoginWorkerTest::TearDown();
-        g_vpnSeams = kRealVpnSeams;
+        RemovePlatformRecorder();
     }
 
     // One login-mode attempt; the text of its one notification, which must be
@@ -60,20 +62,8 @@ INSTANTIATE_TEST_SUITE_P(EachCall, RasFaultTest, ::testing::ValuesIn(kRasFaults)
 
 // --- The library ------------------------------------------------------------
 
-HMODULE WINAPI NoLibrary(LPCSTR) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
-}
-
-const char* g_missingEntryPoint = nullptr;
-
-FARPROC WINAPI WithoutOneEntryPoint(HMODULE module, LPCSTR name) {
-    if (HIWORD(name) && std::strcmp(name, g_missingEntryPoint) == 0) return nullptr;
-    return kRealVpnSeams.getProcAddress(module, name);
-}
-
 TEST_F(FaultTest, MissingLibraryIsNamedWithoutANumber) {
-    g_vpnSeams.loadLibrary = NoLibrary;
+    recorder.loadReturnsFake = true; // and the fake is no library at all
     EXPECT_EQ(FailedLogin(), "LoadLibrary rasapi32.dll");
     EXPECT_TRUE(RasCalls().empty());
 }
@@ -81,10 +71,10 @@ TEST_F(FaultTest, MissingLibraryIsNamedWithoutANumber) {
 // The last of the six, so that five were bound and must be let go with the
 // library. (Each name on its own: the link's binding tests.)
 TEST_F(FaultTest, MissingEntryPointIsNamedAndNothingIsCalled) {
-    g_vpnSeams.getProcAddress = WithoutOneEntryPoint;
-    g_missingEntryPoint = "RasGetProjectionInfoA";
+    recorder.missingEntryPoint = "RasGetProjectionInfoA";
     EXPECT_EQ(FailedLogin(), "error loading RasGetProjectionInfoA");
     EXPECT_TRUE(RasCalls().empty()) << "nothing is called on a half-bound library";
+    EXPECT_EQ(recorder.released.size(), 1u) << "the library is let go";
 }
 
 // --- The client -------------------------------------------------------------
