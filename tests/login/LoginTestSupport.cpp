@@ -47,7 +47,9 @@ BOOL WINAPI SetTimerAnHourLater(HANDLE timer, const LARGE_INTEGER* due, LONG per
     return SetWaitableTimer(timer, &later, period, routine, argument, resume);
 }
 
-NotificationWindow::NotificationWindow() : m_window(nullptr), m_textsFreed(0) {
+NotificationWindow::NotificationWindow(bool keepRecords)
+    : m_keepRecords(keepRecords), m_window(nullptr), m_textsFreed(0), m_nullTexts(0), m_finals(0), m_readies(0),
+      m_count(0) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -72,7 +74,8 @@ LRESULT CALLBACK NotificationWindow::Procedure(HWND window, UINT message, WPARAM
     if (self && message == WM_LOGIN_LINK) {
         if (lParam) {
             auto* report = reinterpret_cast<LinkReport*>(lParam);
-            self->m_linkReports.push_back({report->state, report->workerThreadId, report->text});
+            if (self->m_keepRecords)
+                self->m_linkReports.push_back({report->state, report->workerThreadId, report->text});
             std::free(report);
             ++self->m_textsFreed;
         }
@@ -85,8 +88,13 @@ LRESULT CALLBACK NotificationWindow::Procedure(HWND window, UINT message, WPARAM
             note.text = text;
             std::free(text);
             ++self->m_textsFreed;
+        } else if (message == WM_LOGIN_FAILED || message == WM_LOGIN_STATUS) {
+            ++self->m_nullTexts;
         }
-        self->m_received.push_back(note);
+        if (message == WM_LOGIN_FAILED || message == WM_LOGIN_FINISHED) ++self->m_finals;
+        if (message == WM_LOGIN_READY) ++self->m_readies;
+        ++self->m_count;
+        if (self->m_keepRecords) self->m_received.push_back(note);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -107,20 +115,21 @@ bool NotificationWindow::PumpUntil(DWORD timeoutMs, bool (*done)(const Notificat
     }
 }
 
-bool NotificationWindow::WaitForFinal(DWORD timeoutMs) {
-    return PumpUntil(
-        timeoutMs,
-        [](const NotificationWindow& w, size_t) {
-            for (const Notification& note : w.m_received)
-                if (note.message == WM_LOGIN_FAILED || note.message == WM_LOGIN_FINISHED) return true;
-            return false;
-        },
-        0);
-}
+bool NotificationWindow::WaitForFinal(DWORD timeoutMs) { return WaitForFinals(1, timeoutMs); }
 
 bool NotificationWindow::WaitForCount(size_t count, DWORD timeoutMs) {
     return PumpUntil(
-        timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_received.size() >= n; }, count);
+        timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_count >= n; }, count);
+}
+
+bool NotificationWindow::WaitForFinals(long count, DWORD timeoutMs) {
+    return PumpUntil(
+        timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_finals >= static_cast<long>(n); }, count);
+}
+
+bool NotificationWindow::WaitForReadies(long count, DWORD timeoutMs) {
+    return PumpUntil(
+        timeoutMs, [](const NotificationWindow& w, size_t n) { return w.m_readies >= static_cast<long>(n); }, count);
 }
 
 void NotificationWindow::PumpFor(DWORD ms) { PumpUntil(ms, nullptr, 0); }

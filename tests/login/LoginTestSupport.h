@@ -39,9 +39,11 @@ struct Notification {
 
 // A hidden top-level window of the calling thread that takes the place of the
 // login dialog: it frees every text it receives, as the dialog does, and counts.
+// For a soak of many attempts it keeps no records, only counts, so that its own
+// bookkeeping cannot look like a leak.
 class NotificationWindow {
 public:
-    NotificationWindow();
+    explicit NotificationWindow(bool keepRecords = true);
     ~NotificationWindow();
     HWND handle() const { return m_window; }
 
@@ -50,6 +52,10 @@ public:
     bool WaitForFinal(DWORD timeoutMs);
     // Pumps until `count` notifications have arrived or the time is up.
     bool WaitForCount(size_t count, DWORD timeoutMs);
+    // Pumps until `count` final (failed or finished), or ready, notifications
+    // have arrived since the window was made; false when the time is up.
+    bool WaitForFinals(long count, DWORD timeoutMs);
+    bool WaitForReadies(long count, DWORD timeoutMs);
     // Pumps for a while, for messages that should not come.
     void PumpFor(DWORD ms);
 
@@ -62,15 +68,24 @@ public:
     const std::vector<LinkSeen>& linkReports() const { return m_linkReports; }
     std::vector<UINT> Messages() const;
     int TextsFreed() const { return m_textsFreed; }
+    // How many failed or status notifications came without their text.
+    int NullTexts() const { return m_nullTexts; }
+    long Finals() const { return m_finals; }
+    long Readies() const { return m_readies; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
     bool PumpUntil(DWORD timeoutMs, bool (*done)(const NotificationWindow&, size_t), size_t arg);
 
+    bool m_keepRecords;
     HWND m_window;
     std::vector<Notification> m_received;
     std::vector<LinkSeen> m_linkReports;
     int m_textsFreed;
+    int m_nullTexts;
+    long m_finals;
+    long m_readies;
+    size_t m_count;
 };
 
 // A named event on which the client stand-in ends (QM_CLIENT_QUIT_EVENT) for as

@@ -60,16 +60,20 @@ void CountingFreeText(void* text) {
 
 } // namespace
 
+void CountRequestsAndTexts() {
+    g_loginSeams.newRequest = CountingNewRequest;
+    g_loginSeams.deleteRequest = CountingDeleteRequest;
+    g_loginSeams.allocText = CountingAllocText;
+    g_loginSeams.freeText = CountingFreeText;
+}
+
 void LoginWorkerTest::SetUp() {
     StandinFixture::SetUp();
     m_savedSeams = g_loginSeams;
     g_counts = WorkerCounts();
     g_loginSeams.createEvent = CountingCreateEvent;
     g_loginSeams.beginThread = RecordingBeginThread;
-    g_loginSeams.newRequest = CountingNewRequest;
-    g_loginSeams.deleteRequest = CountingDeleteRequest;
-    g_loginSeams.allocText = CountingAllocText;
-    g_loginSeams.freeText = CountingFreeText;
+    CountRequestsAndTexts();
 }
 
 void LoginWorkerTest::TearDown() {

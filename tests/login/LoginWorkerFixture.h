@@ -29,6 +29,10 @@ struct WorkerCounts {
 
 extern WorkerCounts g_counts;
 
+// Puts the counting seams of requests and texts into g_loginSeams, on top of
+// whatever else is there; the fixture adds the event and thread recorders.
+void CountRequestsAndTexts();
+
 class LoginWorkerTest : public StandinFixture {
 protected:
     void SetUp() override;

@@ -91,35 +91,11 @@ TEST_F(LoginWorkerTest, UnsupervisedClientFailsWithAnEmptyTextAndRunsOn) {
     CloseHandle(client);
 }
 
-struct ConnectFailure {
-    const char* name;
-    const char* scenario;
-    const char* text;    // after the entry name
-    bool connectionMade; // a handle to hang up existed
-};
-
-class ConnectFailureTest : public LoginWorkerTest, public ::testing::WithParamInterface<ConnectFailure> {};
-
-TEST_P(ConnectFailureTest, LoginModeGetsOneFailedWithTheLinkText) {
-    Scenario(GetParam().scenario);
-
-    ASSERT_TRUE(StartLoginWorker("jdoe", "secret", Dialog()));
-    ASSERT_TRUE(window.WaitForFinal(kAttemptLimitMs));
-    window.PumpFor(100);
-
-    ASSERT_EQ(window.Messages(), (Messages{WM_LOGIN_FAILED}));
-    EXPECT_EQ(window.received()[0].text, GetParam().text);
-    EXPECT_EQ(ExitCodeOfWorker(0), 1u);
-    EXPECT_FALSE(log.Exists()) << "the client is not started";
-    if (GetParam().connectionMade) {
-        ULONGLONG hungUp = HangUpCompleted();
-        EXPECT_NE(hungUp, 0u);
-        EXPECT_LT(hungUp, Final()->time);
-    }
-}
+// Each RAS call failing; the whole attempt in login mode is the fault tests'.
+class ConnectFailureTest : public LoginWorkerTest, public ::testing::WithParamInterface<RasFault> {};
 
 TEST_P(ConnectFailureTest, DiagnosticModeGetsFailedAloneWithoutStatus) {
-    Scenario(GetParam().scenario);
+    ScriptFault(GetParam());
 
     CWinThread* worker = StartDiagnosticWorker("127.0.0.1", 1, Dialog());
     ASSERT_NE(worker, nullptr);
@@ -132,19 +108,7 @@ TEST_P(ConnectFailureTest, DiagnosticModeGetsFailedAloneWithoutStatus) {
     EXPECT_EQ(ExitCodeOfWorker(0), 1u);
 }
 
-const ConnectFailure kConnectFailures[] = {
-    {"Dial", "dial.result=691", "RasDial QuillMarsh Professional Trading failed error=691", true},
-    {"Provision", "set.result=5", "RasSetEntryProperties QuillMarsh Professional Trading failed error=5", false},
-    {"Projection", "projection.result=731", "RasGetProjectionInfo QuillMarsh Professional Trading failed error=731",
-     true},
-    {"HangUpAfterDial", "dial.result=691\nhangup.result=5", "RasHangUp QuillMarsh Professional Trading failed error=5",
-     true},
-};
-
-INSTANTIATE_TEST_SUITE_P(EachStep, ConnectFailureTest, ::testing::ValuesIn(kConnectFailures),
-                         [](const ::testing::TestParamInfo<ConnectFailure>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(EachStep, ConnectFailureTest, ::testing::ValuesIn(kRasFaults), RasFaultName);
 
 // --- Diagnostic mode --------------------------------------------------------
 

@@ -124,3 +124,21 @@ int StandinFixture::RunCaptured(const std::string& commandLine, std::string* out
     CloseHandle(child.hProcess);
     return static_cast<int>(exitCode);
 }
+
+void StandinFixture::ExpectEveryDialHungUp() const {
+    std::vector<LogLine> calls = RasCalls();
+    size_t handed = 0, gone = 0;
+    for (const LogLine& dial : CallsOf(calls, "RasDialA"))
+        if (dial.Get("conn") != "0" && !dial.Get("conn").empty()) ++handed;
+    for (const LogLine& status : CallsOf(calls, "RasGetConnectStatusA"))
+        if (status.Get("result") == "6") ++gone;
+    EXPECT_EQ(CallsOf(calls, "RasHangUpA").size(), handed);
+    EXPECT_EQ(gone, handed);
+}
+
+void StandinFixture::ScriptFault(const RasFault& fault) {
+    if (fault.seededHost)
+        SeedEntry("QuillMarsh Professional Trading",
+                  {{"szLocalPhoneNumber", fault.seededHost}, {"dwfOptions", "6664"}});
+    Scenario(fault.scenario);
+}

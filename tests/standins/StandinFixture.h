@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "RasFaults.h"
 #include "StandinWorld.h"
 
 class StandinFixture : public ::testing::Test {
@@ -22,6 +23,10 @@ protected:
     std::vector<LogLine> RasCalls() const { return ReadLog(m_rasLog); }
     std::vector<LogLine> RouteRuns() const { return ReadLog(m_routeLog); }
     void ClearLogs() { m_world->clearLogs(); }
+    // Sets the stand-in up to fail as the fault says, with its entry stored first.
+    void ScriptFault(const RasFault& fault);
+    // Every handle a dial gave back was hung up until RAS reported it gone.
+    void ExpectEveryDialHungUp() const;
 
     static std::string PhonebookPath();
     // Writes one phonebook entry as the stand-in stores it: a section of

@@ -168,47 +168,27 @@ TEST_F(VpnLinkTest, ReportedSizeShorterThanTheRecordIsReadWithinTheBlock) {
     EXPECT_EQ(CallsOf(RasCalls(), "RasSetEntryPropertiesA").size(), 1u);
 }
 
-struct ProvisionFailure {
-    const char* name;
-    const char* scenario;
-    const char* seededHost; // no entry when null
-    const char* message;
-};
+// Each RAS call failing: the link gives the failing call's text, and the
+// dial's error when it was the dial; it dials nothing when the entry failed,
+// and hangs up whatever it dialled.
+class RasFaultTest : public VpnLinkTest, public ::testing::WithParamInterface<RasFault> {};
 
-void PrintTo(const ProvisionFailure& failure, std::ostream* out) { *out << failure.name; }
-
-class ProvisionFailureTest : public VpnLinkTest, public ::testing::WithParamInterface<ProvisionFailure> {};
-
-TEST_P(ProvisionFailureTest, FailureIsReportedAndEverythingReleased) {
-    const ProvisionFailure& failure = GetParam();
-    if (failure.seededHost) SeedEntry(kEntryName, FirmEntry(failure.seededHost, 0x1A08));
-    Scenario(failure.scenario);
+TEST_P(RasFaultTest, FailureIsReportedAndEverythingReleased) {
+    const RasFault& fault = GetParam();
+    ScriptFault(fault);
     {
         VpnLink link;
-        EXPECT_EQ(link.Connect(), VpnLink::kLinkFailed);
-        EXPECT_STREQ(link.LastError(), failure.message);
-        EXPECT_EQ(recorder.released.size(), 1u);
+        EXPECT_EQ(link.Connect(), fault.dialError ? fault.dialError : VpnLink::kLinkFailed);
+        EXPECT_STREQ(link.LastError(), fault.text);
+        if (!fault.dialled) {
+            EXPECT_EQ(recorder.released.size(), 1u);
+            EXPECT_TRUE(CallsOf(RasCalls(), "RasDialA").empty());
+        }
     }
     EXPECT_EQ(recorder.released.size(), 1u);
-    EXPECT_TRUE(CallsOf(RasCalls(), "RasDialA").empty());
+    ExpectEveryDialHungUp();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    VpnLink, ProvisionFailureTest,
-    ::testing::Values(ProvisionFailure{"SizeQueryOfZero", "size.result=0", nullptr,
-                                       "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=0"},
-                      ProvisionFailure{"SizeQueryOther", "size.result=87", nullptr,
-                                       "RasGetEntryProperties (size) QuillMarsh Professional Trading failed error=87"},
-                      ProvisionFailure{"BlockTooLargeToAllocate", "size.result=603\nsize.bytes=0xFFFFFF00", nullptr,
-                                       "RasGetEntryProperties (malloc) QuillMarsh Professional Trading"},
-                      ProvisionFailure{"ReadFails", "get.result=5", "vpn.quillmarsh-holdings.com",
-                                       "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=5"},
-                      ProvisionFailure{"ReadOfAnUnknownVersion", "size.bytes=3000", "vpn.quillmarsh-holdings.com",
-                                       "RasGetEntryProperties (get) QuillMarsh Professional Trading failed error=632"},
-                      ProvisionFailure{"WriteFails", "set.result=5", nullptr,
-                                       "RasSetEntryProperties QuillMarsh Professional Trading failed error=5"},
-                      ProvisionFailure{"RewriteFails", "set.result=1812", "old.example.com",
-                                       "RasSetEntryProperties QuillMarsh Professional Trading failed error=1812"}),
-    [](const ::testing::TestParamInfo<ProvisionFailure>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(VpnLink, RasFaultTest, ::testing::ValuesIn(kRasFaults), RasFaultName);
 
 } // namespace
