@@ -201,6 +201,10 @@ TEST_F(Diagnostic, AStatusPostedWhileABoxIsUpIsShownAndFreed) {
     EXPECT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
     EXPECT_TRUE(box.exists());
     ASSERT_TRUE(box.child(IDOK).click());
+    // The run goes on with the credentials it was given to the client, which
+    // the fixture then lets end: one started after the test had gone would
+    // find no one to end it.
+    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
     CloseHandle(dialRelease);
 }
 
