@@ -203,10 +203,14 @@ void CVPNLoginDlg::OnLoginClicked() { OnOK(); }
 
 void CVPNLoginDlg::OnCredentialsChanged() {
     UpdateData(TRUE);
-    GetDlgItem(IDOK)->EnableWindow(!m_userName.IsEmpty() && !m_password.IsEmpty());
+    // The edit boxes stay open while an attempt runs; a password typed again
+    // then must not offer a second Login beside it.
+    GetDlgItem(IDOK)->EnableWindow(!m_attemptRunning && !m_userName.IsEmpty() && !m_password.IsEmpty());
 }
 
 void CVPNLoginDlg::OnOK() {
+    // One attempt at a time, also for Enter or an IDOK sent from outside.
+    if (m_attemptRunning) return;
     UpdateData(TRUE);
     CString user = m_userName;
     CString password = m_password;

@@ -274,11 +274,15 @@ TEST_F(LoginFlow, NothingButTheAttemptsEndClosesTheDialogWhileItRuns) {
     ASSERT_TRUE(window.post(WM_COMMAND, IDCANCEL, 0));
     ASSERT_TRUE(window.post(WM_CLOSE, 0, 0));
     ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_ESCAPE));
-    // F8 must not start a second dial beside this one.
+    // F8 must not start a second dial beside this one, nor a retyped password
+    // and Login.
     ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_F8));
+    TypeInto(IDC_PASSWORD, "p");
+    ASSERT_TRUE(window.post(WM_COMMAND, IDOK, 0));
     Sleep(500);
     EXPECT_TRUE(product.running());
     EXPECT_TRUE(window.exists());
+    EXPECT_FALSE(Control(IDOK).enabled());
     SetEvent(routeRelease);
 
     EXPECT_TRUE(WaitForClientStart());
