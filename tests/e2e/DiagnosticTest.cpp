@@ -171,33 +171,6 @@ TEST_F(Diagnostic, F8AfterAFailedRunAppendsBelowTheEarlierTexts) {
     EXPECT_EQ(CountRasCalls("RasDialA"), 2);
 }
 
-// A nested message loop that is not the dialog's own, here the one that moves
-// the window while the F8 run dials (a drag of its caption), hands the run's
-// status straight to the window: it is shown at once, not lost or held until
-// the move ends.
-TEST_F(Diagnostic, AStatusPostedWhileTheWindowIsMovedIsShownAtOnce) {
-    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
-    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
-    standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
-                           "\n");
-    StartProduct();
-    PressF8();
-    ASSERT_TRUE(WaitUntil([&] { return CountRasCalls("RasGetEntryPropertiesA") >= 1; }, kAttemptLimitMs));
-    auto moving = [&] {
-        GUITHREADINFO info{sizeof info};
-        return GetGUIThreadInfo(window.threadId(), &info) && (info.flags & GUI_INMOVESIZE) != 0;
-    };
-    ASSERT_TRUE(window.post(WM_SYSCOMMAND, SC_MOVE, 0));
-    ASSERT_TRUE(WaitUntil(moving, kReactionLimitMs)) << "the move did not begin";
-
-    SetEvent(dialRelease);
-    EXPECT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
-    EXPECT_TRUE(moving()) << "the move ended before the status was shown";
-    ASSERT_TRUE(Keyboard::postKey(window, VK_ESCAPE));
-    EXPECT_TRUE(WaitUntil([&] { return !moving(); }, kReactionLimitMs));
-    CloseHandle(dialRelease);
-}
-
 // The strip goes 132 up to 138 and back down, one frame a tick, and ticks come
 // no faster than every 150 ms. So the n-th tick shows kCycle[(n - 1) % 12], and
 // by t ms after F8 at most t / 150 ticks (one more for the timer's rounding)

@@ -2,6 +2,7 @@
 // trading client, the end; and the failures that bring the dialog back.
 #include "ProductTest.h"
 
+#include "FindTopLevelWindow.h"
 #include "Screen.h"
 
 using driver::Keyboard;
@@ -377,6 +378,30 @@ TEST_F(SupervisedSession, ADroppedLinkIsDialledAgainAndItsRoutesGoBackWithTheNew
                       "worker The link is restored after an outage of ", "worker Trading client exited",
                       "worker Hung up"},
                      {"pa55", "PA55", "Marigold!"});
+}
+
+// The tray menu runs a message loop of its own. A report of the link that
+// comes while it is open reaches the window from there and is acted on at
+// once: with the menu left open, the refused account's report still brings the
+// dialog back with its reason.
+TEST_F(SupervisedSession, AReportThatComesWhileTheTrayMenuIsOpenIsActedOnAtOnce) {
+    standins.writeScenario("dial.delay_ms=0\n");
+    LogIn();
+    const UINT kTrayNotify = WM_APP + 120; // the icon's callback, as the shell sends a right click
+    ASSERT_TRUE(window.post(kTrayNotify, 0, WM_RBUTTONUP));
+    auto menu = [&] { return driver::FindTopLevelWindow(product.processId(), "#32768", nullptr); };
+    ASSERT_TRUE(WaitUntil([&] { return menu() && menu().visible(); }, kReactionLimitMs)) << "no tray menu";
+
+    standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n"
+                           "dial.fail_error=691\n");
+    EXPECT_TRUE(WaitUntil([&] { return Control(IDC_STATUS).text().find("No more dials") != std::string::npos; },
+                          kAttemptLimitMs))
+        << Control(IDC_STATUS).text();
+    EXPECT_TRUE(window.visible());
+    ASSERT_TRUE(Keyboard::postKey(window, VK_ESCAPE));
+    EXPECT_TRUE(WaitUntil([&] { return !menu() || !menu().visible(); }, kReactionLimitMs));
+    ExpectClientRunsOn();
+    EndTheClient();
 }
 
 TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemAndShowsWhy) {
