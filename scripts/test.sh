@@ -40,5 +40,6 @@ rm -rf "$wine_dir/groups"
 "$top/tests/rig/make-prefix.sh" "$wine_dir/template"
 
 qm_start_xvfb
+qm_start_side_xvfb
 cd "$build"
 ctest --output-on-failure -j2 --timeout 180 "$@"
