@@ -398,7 +398,7 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
     standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n"
                            "dial.fail_error=800\n");
     ASSERT_TRUE(WaitUntil([&] { return RasCalls("RasDialA").size() >= 4; }, kAttemptLimitMs));
-    const UINT kTrayNotify = WM_APP + 120; // the icon's callback, as the shell sends a right click
+    // A right click on the icon, as the shell reports it.
     ASSERT_TRUE(window.post(kTrayNotify, 0, WM_RBUTTONUP));
     auto menu = [&] { return driver::FindTopLevelWindow(product.processId(), "#32768", nullptr); };
     ASSERT_TRUE(WaitUntil([&] { return menu() && menu().visible(); }, kReactionLimitMs)) << "no tray menu";

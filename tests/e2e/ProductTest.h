@@ -32,6 +32,9 @@ constexpr COLORREF kStatusBackground = RGB(160, 198, 172);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 // The progress strip's timer, whose ticks a test may send itself.
 constexpr UINT_PTR kAnimationTimer = 6969;
+// The notification-area icon's callback message, which the shell sends the
+// dialog on a click of the icon (lParam the mouse message).
+constexpr UINT kTrayNotify = WM_APP + 120;
 
 // How much shorter the dialog is while its status area is hidden, at 100 %.
 constexpr int kLayoutShift = 67;
