@@ -15,6 +15,7 @@ build="${QM_BUILD_DIR:-$top/build}"
 runs="${1:-15}"
 out="$top/docs/performance.md"
 source "$top/scripts/wine.sh"
+qm_setup
 if [ -z "${QM_WOW64_NAMESPACE:-}" ]; then
   qm_wine_announce bench
   [ "$QM_WINE" != none ] || { echo "bench: the program cannot run on this host" >&2; exit 1; }

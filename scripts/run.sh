@@ -16,6 +16,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
 source "$top/scripts/wine.sh"
+qm_setup
 if [ -z "${QM_WOW64_NAMESPACE:-}" ]; then
   qm_wine_announce run
   [ "$QM_WINE" != none ] || { echo "run: the program cannot run on this host" >&2; exit 1; }

@@ -6,6 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
 source "$top/scripts/wine.sh"
+qm_setup
 [ -n "${QM_WOW64_NAMESPACE:-}" ] || qm_wine_announce test
 targets=()
 for t in ${QM_TARGETS:-}; do targets+=(--target "$t"); done

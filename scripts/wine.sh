@@ -16,5 +16,17 @@ qm_enter_wine() {
   exec "$top/tests/rig/wow64-enter.sh" "$top" "$build" -- "$@"
 }
 
+# The set-up, before a script says which configuration it runs: where the one
+# chosen could not be set up (the 32-bit Wine would not install), setup.sh set
+# up wow64 instead, and the run goes on with that.
+qm_setup() {
+  [ -z "${QM_WOW64_NAMESPACE:-}" ] || return 0
+  local got
+  got=$("$top/scripts/setup.sh" --print-config) || exit $?
+  [ "$got" != "$QM_WINE" ] || return 0
+  export QM_WINE=$got QM_WINE_WHY="the 32-bit Wine could not be installed on this host (scripts/setup.sh said why)"
+  source "$top/tests/rig/wine-env.sh"
+}
+
 # Where this configuration keeps its prefixes in a build tree.
 qm_wine_dir() { echo "$build/wine/$QM_WINE"; }
