@@ -147,23 +147,26 @@ struct Transitions {
     Event event;
     std::vector<const char*> to;
 };
+// clang-format off
 const Transitions kTransitions[] = {
-    //                   R     RX    D1    D2    A     AU    H     HU    HR    HD    HS    HDU    C
-    {Login, {"A", "A", "A", "A", "A", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {LoginNotStarted, {"R", "RX", "D1", "D2", "RX", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {F8, {"D1", "D1X", "D1", "D2", "A", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {F8NotStarted, {"R", "RX", "R", "D2", "A", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {Ready, {"R", "RX", "D2", "D2", "A", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {Hide, {"R", "RX", "D1", "D2", "H", "HU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
-    {LinkUp, {"R", "RX", "D1", "D2", "AU", "AU", "HU", "HU", "HU", "HDU", "HDU", "HDU", "C"}},
-    {LinkReconnecting, {"R", "RX", "D1", "D2", "AR", "AR", "HR", "HR", "HR", "HDR", "HDR", "HDR", "C"}},
-    {LinkDown, {"R", "RX", "D1", "D2", "AD", "AD", "HD", "HD", "HD", "HD", "HD", "HD", "C"}},
-    {LinkStopped, {"R", "RX", "D1", "D2", "AS", "AS", "HS", "HS", "HS", "HS", "HS", "HS", "C"}},
-    {RestoredTimeUp, {"R", "RX", "D1", "D2", "A", "AU", "H", "HU", "HR", "HD", "HS", "HU", "C"}},
-    {Failed, {"R", "R", "R", "R", "R", "R", "R", "R", "R", "R", "R", "R", "C"}},
-    {Finished, {"C", "C", "C", "C", "C", "C", "C", "C", "C", "C", "C", "C", "C"}},
-    {Close, {"C", "RX", "C", "C", "A", "AU", "H", "HU", "HR", "HD", "HS", "HDU", "C"}},
+    //                   R     RX     D1    D2    A     AU    H     HU    HR    HD     HS     HDU    C
+    {Login,            {"A",  "A",   "A",  "A",  "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {LoginNotStarted,  {"R",  "RX",  "D1", "D2", "RX", "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {F8,               {"D1", "D1X", "D1", "D2", "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {F8NotStarted,     {"R",  "RX",  "R",  "D2", "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {Status,           {"R",  "R",   "D1", "D2", "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {Ready,            {"R",  "RX",  "D2", "D2", "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {Hide,             {"R",  "RX",  "D1", "D2", "H",  "HU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
+    {LinkUp,           {"R",  "RX",  "D1", "D2", "AU", "AU", "HU", "HU", "HU", "HDU", "HDU", "HDU", "C"}},
+    {LinkReconnecting, {"R",  "RX",  "D1", "D2", "AR", "AR", "HR", "HR", "HR", "HDR", "HDR", "HDR", "C"}},
+    {LinkDown,         {"R",  "RX",  "D1", "D2", "AD", "AD", "HD", "HD", "HD", "HD",  "HD",  "HD",  "C"}},
+    {LinkStopped,      {"R",  "RX",  "D1", "D2", "AS", "AS", "HS", "HS", "HS", "HS",  "HS",  "HS",  "C"}},
+    {RestoredTimeUp,   {"R",  "RX",  "D1", "D2", "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HU",  "C"}},
+    {Failed,           {"R",  "R",   "R",  "R",  "R",  "R",  "R",  "R",  "R",  "R",   "R",   "R",   "C"}},
+    {Finished,         {"C",  "C",   "C",  "C",  "C",  "C",  "C",  "C",  "C",  "C",   "C",   "C",   "C"}},
+    {Close,            {"C",  "RX",  "C",  "C",  "A",  "AU", "H",  "HU", "HR", "HD",  "HS",  "HDU", "C"}},
 };
+// clang-format on
 
 TEST(DialogStateTest, EveryEventInEveryStateLeadsWhereTheRulesSay) {
     for (const Transitions& row : kTransitions) {
