@@ -18,6 +18,19 @@ const char kErrorCaption[] = "VPN Connection Error   ";
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
+SessionLink SessionLinkOf(LinkState state) {
+    switch (state) {
+    case LinkState::Connected:
+        return SessionLink::Connected;
+    case LinkState::Reconnecting:
+        return SessionLink::Reconnecting;
+    case LinkState::Down:
+        return SessionLink::Down;
+    case LinkState::Stopped:
+        return SessionLink::Stopped;
+    }
+    return SessionLink::None;
+}
 } // namespace
 
 BEGIN_MESSAGE_MAP(CVPNLoginDlg, CDialog)
@@ -47,13 +60,13 @@ END_MESSAGE_MAP()
 CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
     : CDialog(IDD, pParent), m_layout(*this, IDD), m_strip(*this), m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)),
       m_worker(nullptr), m_configHost(StartupSettings::kConfigHostPreset),
-      m_configPort(StartupSettings::kConfigPortPreset), m_statusShown(false), m_attemptRunning(false), m_linkWorker(0),
-      m_shownForOutage(false) {}
+      m_configPort(StartupSettings::kConfigPortPreset), m_linkWorker(0) {}
 
 CVPNLoginDlg::~CVPNLoginDlg() {
     if (m_worker) {
         // The worker hangs up before it ends, so this wait is what keeps the
-        // VPN from outliving the program.
+        // VPN from outliving the program. A worker that has taken credentials
+        // ignores the cancel and is waited for to the client's end.
         SendCancel(m_worker);
         WaitForWorkerEnd(m_worker);
         ReleaseWorker(m_worker);
@@ -108,8 +121,7 @@ void CVPNLoginDlg::OnTimer(UINT_PTR nIDEvent) {
     if (m_strip.OnTimer(nIDEvent, m_layout.dpi())) return;
     if (nIDEvent == kRestoredTimerId) {
         KillTimer(kRestoredTimerId);
-        if (m_shownForOutage) {
-            m_shownForOutage = false;
+        if (m_state.RestoredTimeUp()) {
             SupportLog::Write("Dialog hidden again: the link is restored");
             ShowWindow(SW_HIDE);
         }
@@ -131,43 +143,47 @@ void CVPNLoginDlg::OnLoginClicked() { OnOK(); }
 
 void CVPNLoginDlg::OnCredentialsChanged() {
     UpdateData(TRUE);
-    // The edit boxes stay open while an attempt runs; a password typed again
-    // then must not offer a second Login beside it.
-    GetDlgItem(IDOK)->EnableWindow(!m_attemptRunning && !m_userName.IsEmpty() && !m_password.IsEmpty());
+    m_state.CredentialsChanged(!m_userName.IsEmpty() && !m_password.IsEmpty());
+    ShowWhatIsAllowed();
+}
+
+// The buttons as the state allows them; nothing else enables or disables them.
+void CVPNLoginDlg::ShowWhatIsAllowed() {
+    GetDlgItem(IDOK)->EnableWindow(m_state.loginEnabled());
+    GetDlgItem(IDCANCEL)->EnableWindow(m_state.cancelEnabled());
 }
 
 void CVPNLoginDlg::OnOK() {
     // One attempt at a time, also for Enter or an IDOK sent from outside.
-    if (m_attemptRunning) return;
+    const bool toDiagnosticWorker = m_state.diagnosticWorkerHeld();
+    if (!m_state.LoginPressed()) return;
     UpdateData(TRUE);
     CString user = m_userName;
     CString password = m_password;
 
     m_looks.DrawConnectingText(*this, m_layout.dpi());
 
-    GetDlgItem(IDOK)->EnableWindow(FALSE);
-    GetDlgItem(IDCANCEL)->EnableWindow(FALSE);
+    ShowWhatIsAllowed();
 
     m_password.Empty();
     UpdateData(FALSE);
 
     SupportLog::Write("Login pressed, user ID %s", user.GetString());
-    if (m_worker) {
+    if (toDiagnosticWorker) {
+        // The record is kept until the attempt's end: should the dialog end
+        // before it all the same, its destructor still waits for the hang-up.
         SendCredentials(m_worker, user, password);
-        ReleaseWorker(m_worker);
-        m_worker = nullptr;
-        m_attemptRunning = true;
-    } else {
-        // A worker that did not start is not reported; F8 stays available.
-        m_attemptRunning = StartLoginWorker(user, password, this);
+    } else if (!StartLoginWorker(user, password, this)) {
+        // Not reported; F8 stays available.
+        m_state.LoginNotStarted();
     }
+    WipeText(password);
 }
 
 void CVPNLoginDlg::OnCancel() {
     // While an attempt runs only its final notification may end the dialog:
-    // the system's dialog manager ignores Esc and Close while Cancel is
-    // disabled, and so do we, whoever sends the command.
-    if (!GetDlgItem(IDCANCEL)->IsWindowEnabled()) return;
+    // Cancel, Esc, Close and an IDCANCEL from anywhere are all ignored.
+    if (!m_state.CloseAsked()) return;
     SupportLog::Write("Cancel: the dialog closes");
     CDialog::OnCancel();
 }
@@ -182,6 +198,7 @@ BOOL CVPNLoginDlg::PreTranslateMessage(MSG* pMsg) {
 
 LRESULT CVPNLoginDlg::OnLoginHide(WPARAM, LPARAM) {
     SupportLog::Write("Dialog hidden while the trading client runs");
+    m_state.ClientStarted();
     ShowWindow(SW_HIDE);
     Sleep(0);
     return 0;
@@ -189,8 +206,13 @@ LRESULT CVPNLoginDlg::OnLoginHide(WPARAM, LPARAM) {
 
 LRESULT CVPNLoginDlg::OnLoginFinished(WPARAM, LPARAM) {
     SupportLog::Write("The attempt has ended: the dialog closes");
+    m_state.AttemptFinished();
     m_tray.Remove();
-    m_attemptRunning = false;
+    m_linkWorker = 0;
+    KillTimer(kRestoredTimerId);
+    // The worker posts this once it has hung up: nothing is left to wait for.
+    ReleaseWorker(m_worker);
+    m_worker = nullptr;
     CDialog::OnOK();
     return 0;
 }
@@ -202,23 +224,26 @@ LRESULT CVPNLoginDlg::OnLoginFailed(WPARAM, LPARAM lParam) {
         ::MessageBoxA(GetSafeHwnd(), text, kErrorCaption, MB_OK);
         free(text);
     }
+    m_state.AttemptFailed();
     ShowWindow(SW_SHOW);
     Invalidate(TRUE);
-    GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
+    ShowWhatIsAllowed();
     // A diagnostic run that failed never reaches its ready notification.
     m_strip.Stop();
-    if (m_worker) {
-        ReleaseWorker(m_worker);
-        m_worker = nullptr;
-    }
-    m_attemptRunning = false;
+    ReleaseWorker(m_worker);
+    m_worker = nullptr;
+    // The session, if there was one, is over: its icon, its worker, whose
+    // thread identifier may soon name another thread, and its outage.
+    m_tray.Remove();
+    m_linkWorker = 0;
+    KillTimer(kRestoredTimerId);
     SupportLog::Write("The attempt failed: the dialog is shown again");
     return 0;
 }
 
 LRESULT CVPNLoginDlg::OnLoginStatus(WPARAM, LPARAM lParam) {
     char* text = reinterpret_cast<char*>(lParam);
-    if (!m_statusShown) {
+    if (m_state.StatusTextArrived()) {
         RevealStatusArea(text);
         return 0;
     }
@@ -237,8 +262,7 @@ void CVPNLoginDlg::RevealStatusArea(char* text) {
     }
     ShowWindow(SW_SHOW);
     Invalidate(TRUE);
-    GetDlgItem(IDCANCEL)->EnableWindow(TRUE);
-    m_statusShown = true;
+    ShowWhatIsAllowed();
 }
 
 LRESULT CVPNLoginDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -249,44 +273,34 @@ LRESULT CVPNLoginDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     LinkReport* report = reinterpret_cast<LinkReport*>(lParam);
     if (!report) return 0;
-    m_linkWorker = report->workerThreadId;
-    ShowLinkInTray(report->state, report->text);
-    switch (report->state) {
-    case LinkState::Connected:
-        if (m_shownForOutage) {
-            ShowLinkText(report->text);
-            SetTimer(kRestoredTimerId, kRestoredShownMs, nullptr);
-        }
-        break;
-    case LinkState::Reconnecting:
-        if (m_shownForOutage) ShowLinkText(report->text);
-        break;
-    case LinkState::Down:
-    case LinkState::Stopped:
-        // The user cannot end the attempt from here: the trading client is
-        // never touched, and only its end ends the program.
-        KillTimer(kRestoredTimerId);
-        ShowLinkText(report->text);
-        if (!m_shownForOutage) {
-            SupportLog::Write("Dialog shown: the link is down");
-            ShowWindow(SW_SHOW);
-            Invalidate(TRUE);
-        }
-        m_shownForOutage = true;
-        break;
+    const LinkReaction reaction = m_state.LinkReported(SessionLinkOf(report->state));
+    if (m_state.trayIconShown()) {
+        m_linkWorker = report->workerThreadId;
+        ShowLinkInTray(report->state, report->text);
+    }
+    if (reaction.stopRestoredTimer) KillTimer(kRestoredTimerId);
+    if (reaction.showText) ShowLinkText(report->text);
+    if (reaction.startRestoredTimer) SetTimer(kRestoredTimerId, kRestoredShownMs, nullptr);
+    if (reaction.showDialog) {
+        // Over the trading client, where the trader may be typing an order:
+        // the keyboard stays where it is.
+        SupportLog::Write("Dialog shown: the link is down");
+        ShowWindow(SW_SHOWNOACTIVATE);
+        Invalidate(TRUE);
     }
     free(report);
     return 0;
 }
 
 void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
-    m_tray.ShowLink(GetSafeHwnd(), state, text, TrayConnectedIcon());
+    m_tray.ShowLink(GetSafeHwnd(), state, text, TrayConnectedIcon(), m_layout.dpi());
 }
 
 HICON CVPNLoginDlg::TrayConnectedIcon() const { return m_layout.smallIcon() ? m_layout.smallIcon() : m_hIcon; }
 
-LRESULT CVPNLoginDlg::OnTrayNotify(WPARAM, LPARAM callback) {
-    const UINT command = m_tray.CommandFor(GetSafeHwnd(), callback, IsWindowVisible() != FALSE, m_linkWorker != 0);
+LRESULT CVPNLoginDlg::OnTrayNotify(WPARAM where, LPARAM event) {
+    const UINT command =
+        m_tray.CommandFor(GetSafeHwnd(), where, event, IsWindowVisible() != FALSE, m_state.reconnectAllowed());
     if (command) OnCommand(command, 0);
     return 0;
 }
@@ -315,7 +329,7 @@ void CVPNLoginDlg::OnTrayOpenLog() {
 
 void CVPNLoginDlg::ShowLinkText(const char* text) {
     m_layout.ShowStatusArea();
-    m_statusShown = true;
+    m_state.StatusTextArrived();
     GetDlgItem(IDC_STATUS)->SetWindowText(text);
 }
 
@@ -328,6 +342,7 @@ void CVPNLoginDlg::AppendStatusText(const char* text) {
 }
 
 LRESULT CVPNLoginDlg::OnLoginReady(WPARAM, LPARAM) {
+    m_state.DiagnosticReady();
     m_strip.Stop();
     Invalidate(TRUE);
     // Ready is news, not a request we answer: after the strip stops it goes
@@ -352,11 +367,14 @@ void CVPNLoginDlg::FreeUndeliveredNotifications() {
 }
 
 void CVPNLoginDlg::OnDiagnosticKey() {
-    if (m_worker || m_attemptRunning) return;
+    if (!m_state.DiagnosticKeyPressed()) return;
     m_strip.Start();
     SupportLog::Write("F8 pressed: diagnostic connection");
     m_worker = StartDiagnosticWorker(m_configHost, static_cast<unsigned short>(m_configPort), this);
-    if (!m_worker) m_strip.Stop();
+    if (!m_worker) {
+        m_strip.Stop();
+        m_state.DiagnosticNotStarted();
+    }
 }
 
 LRESULT CVPNLoginDlg::OnDpiChanged(WPARAM dpi, LPARAM suggestedRect) {
@@ -364,6 +382,6 @@ LRESULT CVPNLoginDlg::OnDpiChanged(WPARAM dpi, LPARAM suggestedRect) {
     if (newDpi == 0) return 0;
     SupportLog::Write("The display scale changed from %u to %u dpi", m_layout.dpi(), newDpi);
     if (m_layout.LayOutForDpi(newDpi, reinterpret_cast<const RECT*>(suggestedRect)))
-        m_tray.ShowAgain(GetSafeHwnd(), TrayConnectedIcon());
+        m_tray.ShowAgain(GetSafeHwnd(), TrayConnectedIcon(), m_layout.dpi());
     return 0;
 }

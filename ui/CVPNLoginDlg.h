@@ -4,6 +4,7 @@
 
 #include "DialogLayout.h"
 #include "DialogLooks.h"
+#include "DialogState.h"
 #include "LinkTrayIcon.h"
 #include "LoginMessages.h"
 #include "ProgressStrip.h"
@@ -50,7 +51,7 @@ private:
     void ShowLinkText(const char* text);
     void ShowLinkInTray(LinkState state, const char* text);
     HICON TrayConnectedIcon() const;
-    afx_msg LRESULT OnTrayNotify(WPARAM, LPARAM callback);
+    afx_msg LRESULT OnTrayNotify(WPARAM where, LPARAM event);
     afx_msg void OnTrayShowStatus();
     afx_msg void OnTrayReconnect();
     afx_msg void OnTrayOpenLog();
@@ -59,6 +60,7 @@ private:
     void OnDiagnosticKey();
     void RevealStatusArea(char* text);
     void AppendStatusText(const char* text);
+    void ShowWhatIsAllowed();
 
     CEdit m_userEdit;
     CEdit m_passwordEdit;
@@ -68,16 +70,14 @@ private:
     DialogLayout m_layout;
     ProgressStrip m_strip;
     HICON m_hIcon;
+    // What the dialog allows and shows; every handler tells it what happened.
+    DialogState m_state;
+    // The diagnostic worker from F8 to its attempt's end, or null.
     CWinThread* m_worker;
     CString m_configHost;
     int m_configPort;
-    bool m_statusShown;
-    // Set from Login until the attempt's final notification: F8 must not
-    // start a second dial of the same entry beside a running attempt.
-    bool m_attemptRunning;
-    // The worker that watches the link while the client runs (0 before its
-    // first report), and whether an outage brought the dialog back.
+    // The worker that watches the link while the client runs (0 outside the
+    // session), where the resume and "Reconnect now" go.
     DWORD m_linkWorker;
-    bool m_shownForOutage;
     LinkTrayIcon m_tray;
 };

@@ -60,8 +60,10 @@ void DialogLayout::StartCompact() {
 void DialogLayout::ShowStatusArea() {
     if (m_statusShown) return;
     m_windowRect.bottom += LayoutShift();
+    // Growing is no reason to take the keyboard: an outage grows the dialog
+    // while the trader types into the client.
     m_dialog.SetWindowPos(nullptr, 0, 0, m_windowRect.right - m_windowRect.left, m_windowRect.bottom - m_windowRect.top,
-                          SWP_NOMOVE | SWP_NOZORDER);
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MoveButtonsBy(LayoutShift());
     m_dialog.GetDlgItem(IDC_STATUS)->ShowWindow(SW_SHOW);
     m_statusShown = true;
@@ -70,10 +72,10 @@ void DialogLayout::ShowStatusArea() {
 void DialogLayout::MoveButtonsBy(int dy) {
     m_loginRect.top += dy;
     m_dialog.GetDlgItem(IDOK)->SetWindowPos(nullptr, m_loginRect.left, m_loginRect.top, 0, 0,
-                                            SWP_NOSIZE | SWP_NOZORDER);
+                                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_cancelRect.top += dy;
     m_dialog.GetDlgItem(IDCANCEL)->SetWindowPos(nullptr, m_cancelRect.left, m_cancelRect.top, 0, 0,
-                                                SWP_NOSIZE | SWP_NOZORDER);
+                                                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int DialogLayout::LayoutShift() const { return ScaleToDpi(LAYOUT_SHIFT, m_dpi); }
