@@ -25,57 +25,29 @@ enum Event {
     RestoredTimeUp,
     Failed,
     Finished,
-    Close,
+    Close
 };
 
 void Apply(DialogState& state, Event event) {
-    switch (event) {
-    case Login:
-        state.LoginPressed();
-        break;
-    case LoginNotStarted:
-        state.LoginNotStarted();
-        break;
-    case F8:
-        state.DiagnosticKeyPressed();
-        break;
-    case F8NotStarted:
-        state.DiagnosticNotStarted();
-        break;
-    case Status:
-        state.StatusTextArrived();
-        break;
-    case Ready:
-        state.DiagnosticReady();
-        break;
-    case Hide:
-        state.ClientStarted();
-        break;
-    case LinkUp:
-        state.LinkReported(SessionLink::Connected);
-        break;
-    case LinkReconnecting:
-        state.LinkReported(SessionLink::Reconnecting);
-        break;
-    case LinkDown:
-        state.LinkReported(SessionLink::Down);
-        break;
-    case LinkStopped:
-        state.LinkReported(SessionLink::Stopped);
-        break;
-    case RestoredTimeUp:
-        state.RestoredTimeUp();
-        break;
-    case Failed:
-        state.AttemptFailed();
-        break;
-    case Finished:
-        state.AttemptFinished();
-        break;
-    case Close:
-        state.CloseAsked();
-        break;
-    }
+    using Step = void (*)(DialogState&);
+    static const Step kSteps[] = {
+        [](DialogState& s) { s.LoginPressed(); },
+        [](DialogState& s) { s.LoginNotStarted(); },
+        [](DialogState& s) { s.DiagnosticKeyPressed(); },
+        [](DialogState& s) { s.DiagnosticNotStarted(); },
+        [](DialogState& s) { s.StatusTextArrived(); },
+        [](DialogState& s) { s.DiagnosticReady(); },
+        [](DialogState& s) { s.ClientStarted(); },
+        [](DialogState& s) { s.LinkReported(SessionLink::Connected); },
+        [](DialogState& s) { s.LinkReported(SessionLink::Reconnecting); },
+        [](DialogState& s) { s.LinkReported(SessionLink::Down); },
+        [](DialogState& s) { s.LinkReported(SessionLink::Stopped); },
+        [](DialogState& s) { s.RestoredTimeUp(); },
+        [](DialogState& s) { s.AttemptFailed(); },
+        [](DialogState& s) { s.AttemptFinished(); },
+        [](DialogState& s) { s.CloseAsked(); },
+    };
+    kSteps[event](state);
 }
 
 DialogState After(const std::vector<Event>& events) {
