@@ -21,7 +21,10 @@
 namespace {
 
 constexpr DWORD kDialDelayMs = 100;
-constexpr DWORD kIdleMs = 30000;
+// GetProcessTimes counts in the system clock's ticks (15.6 ms on Windows, 10 ms
+// under Wine): over four minutes one tick is under 4 ms per minute, so the
+// 5 ms goal can be told from the counter's resolution.
+constexpr DWORD kIdleMs = 240000;
 
 ULONGLONG Now() {
     FILETIME now;
@@ -30,6 +33,14 @@ ULONGLONG Now() {
 }
 
 double Ms(ULONGLONG ticks) { return static_cast<double>(ticks) / 10000.0; }
+
+// The system clock's tick, in which the process times are counted.
+double ClockTickMs() {
+    DWORD adjustment = 0, increment = 0;
+    BOOL disabled = FALSE;
+    if (!GetSystemTimeAdjustment(&adjustment, &increment, &disabled) || increment == 0) return 15.625;
+    return Ms(increment);
+}
 
 double CpuMs(HANDLE process) {
     FILETIME created, ended, kernel, user;
@@ -120,9 +131,16 @@ int main(int argc, char** argv) {
                 "command, less the scripted dial and the route commands' own run time (the lost handle's "
                 "hang-up, the entry's check, the projection, five process starts) | %s |\n",
                 Spread(bench::Summary(overhead)).c_str());
-    std::printf("| The program's CPU time per minute of an idle, healthy session (goal: under 5 ms) | %.1f ms, "
-                "over %lu s |\n",
-                idleCpuPerMinute, static_cast<unsigned long>(kIdleMs / 1000));
+    // Nothing counted is a bound, not a figure: under one tick over the window.
+    const double resolution = ClockTickMs() * 60000.0 / kIdleMs;
+    if (idleCpuPerMinute > 0)
+        std::printf("| The program's CPU time per minute of an idle, healthy session (goal: under 5 ms) | %.1f ms, "
+                    "over %lu s (the counter resolves %.1f ms) |\n",
+                    idleCpuPerMinute, static_cast<unsigned long>(kIdleMs / 1000), resolution);
+    else
+        std::printf("| The program's CPU time per minute of an idle, healthy session (goal: under 5 ms) | under "
+                    "%.1f ms: no tick of the counter over %lu s |\n",
+                    resolution, static_cast<unsigned long>(kIdleMs / 1000));
     std::printf("| The same while the link was dropped and restored again and again (a check of the counter) | "
                 "%.1f ms |\n",
                 dropsCpuPerMinute);

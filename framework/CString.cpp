@@ -58,14 +58,10 @@ CString& CString::operator=(CString&& other) noexcept {
 }
 
 CString& CString::operator=(const char* text) {
-    if (!text) {
+    if (!text)
         Empty();
-    } else if (text >= m_data && text <= m_data + m_length) {
-        CString copy(text); // a tail of our own buffer
-        *this = static_cast<CString&&>(copy);
-    } else {
+    else
         Assign(text, static_cast<int>(std::strlen(text)));
-    }
     return *this;
 }
 
@@ -187,9 +183,18 @@ void CString::Assign(const char* text, int length) {
         return;
     }
     if (length > m_capacity) {
-        Release();
-        Reserve(length);
+        // The text may lie in the buffer that is about to go: it is copied
+        // into the new one first.
+        CString grown;
+        grown.Reserve(length);
+        std::memcpy(grown.m_data, text, length);
+        grown.m_length = length;
+        grown.m_data[length] = 0;
+        *this = static_cast<CString&&>(grown);
+        return;
     }
+    // A text of our own buffer (itself, or a tail of it) stays where it is or
+    // moves down within it: whoever still points at it reads it intact.
     std::memmove(m_data, text, length);
     m_length = length;
     m_data[m_length] = 0;

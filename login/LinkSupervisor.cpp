@@ -83,8 +83,11 @@ void LinkSupervisor::Step() {
 }
 
 void LinkSupervisor::CheckNow(LinkCheckReason reason) {
-    SupportLog::Write(reason == LinkCheckReason::Resumed ? "The system resumed: the link is checked at once"
-                                                         : "Reconnect asked for: the link is checked at once");
+    if (reason == LinkCheckReason::UserAsked) {
+        ReconnectAsked();
+        return;
+    }
+    SupportLog::Write("The system resumed: the link is checked at once");
     switch (m_phase) {
     case Phase::Watching:
         Watch();
@@ -93,13 +96,35 @@ void LinkSupervisor::CheckNow(LinkCheckReason reason) {
         DialAgain();
         break;
     case Phase::Stopped:
-        // Asked for by the user: a fresh round of dials, counted from now.
-        m_phase = Phase::Redialling;
-        m_lossNoticed = GetTickCount();
-        m_dials = 0;
+        StartFreshDials();
         DialAgain();
         break;
     }
+}
+
+// The user asks when the link looks dead to them, which is exactly when RAS
+// may not have noticed yet (after sleep, or a gateway's restart): whatever RAS
+// says, the link is hung up and dialled again, its routes put back.
+void LinkSupervisor::ReconnectAsked() {
+    SupportLog::Write("Reconnect asked for by the user: the link is hung up and dialled again");
+    switch (m_phase) {
+    case Phase::Watching:
+        BeginRedials();
+        break;
+    case Phase::Redialling:
+        break;
+    case Phase::Stopped:
+        StartFreshDials();
+        break;
+    }
+    DialAgain();
+}
+
+// After the dials had stopped: a fresh round, counted from now.
+void LinkSupervisor::StartFreshDials() {
+    m_phase = Phase::Redialling;
+    m_lossNoticed = GetTickCount();
+    m_dials = 0;
 }
 
 void LinkSupervisor::Watch() {
@@ -112,15 +137,19 @@ void LinkSupervisor::Watch() {
 }
 
 void LinkSupervisor::NoticeLoss(DWORD answer, DWORD state, DWORD error) {
+    SupportLog::Write("The link is lost: RasGetConnectStatus answered %lu, state %lu, error %lu", answer, state, error);
+    BeginRedials();
+    DialAgain();
+}
+
+void LinkSupervisor::BeginRedials() {
     m_lossNoticed = GetTickCount();
     GetLocalTime(&m_lossTime);
     m_dials = 0;
     m_toldLong = false;
     m_addressBeforeLoss = m_link.ClientAddress();
     m_phase = Phase::Redialling;
-    SupportLog::Write("The link is lost: RasGetConnectStatus answered %lu, state %lu, error %lu", answer, state, error);
     Report(LinkState::Reconnecting);
-    DialAgain();
 }
 
 void LinkSupervisor::DialAgain() {

@@ -23,7 +23,8 @@ public:
     DWORD MillisecondsToNextStep() const;
     // Whatever is due: a question to RAS, a dial, a report of a long outage.
     void Step();
-    // The system resumed or the user asked: ask now, and dial at once if down.
+    // The system resumed: ask now, and dial at once if down. The user asked
+    // ("Reconnect now"): hang up and dial again, whatever RAS says.
     void CheckNow(LinkCheckReason reason);
 
 private:
@@ -31,6 +32,9 @@ private:
 
     void Watch();
     void NoticeLoss(DWORD answer, DWORD state, DWORD error);
+    void ReconnectAsked();
+    void BeginRedials();
+    void StartFreshDials();
     void DialAgain();
     void Report(LinkState state);
     CString OutageText() const;

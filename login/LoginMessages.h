@@ -6,7 +6,8 @@
 #include <windows.h>
 
 // Thread messages, dialog to a diagnostic worker waiting for its go-ahead.
-// lParam: a heap LoginRequest holding userName and password; the worker deletes it.
+// lParam: the heap LoginRequest holding userName and password, which waits for
+// the worker in its CredentialsDrop: whoever takes it from there deletes it.
 constexpr UINT WM_LOGIN_CREDENTIALS = WM_APP + 100; // 0x8064
 constexpr UINT WM_LOGIN_CANCEL = WM_APP + 101;      // 0x8065, lParam 0
 

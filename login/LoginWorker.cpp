@@ -24,10 +24,15 @@ const LoginSeams kRealLoginSeams = {
 
 LoginSeams g_loginSeams = kRealLoginSeams;
 
-LoginRequest::LoginRequest() : dialogWindow(nullptr), diagnosticMode(false), readyEvent(nullptr), configServerPort(0) {}
+LoginRequest::LoginRequest()
+    : dialogWindow(nullptr), diagnosticMode(false), readyEvent(nullptr), configServerPort(0), credentialsDrop(nullptr) {
+}
 
 // A request is the last place the user's password sits on the worker's side.
-LoginRequest::~LoginRequest() { WipeText(password); }
+LoginRequest::~LoginRequest() {
+    WipeText(password);
+    if (credentialsDrop) credentialsDrop->Release();
+}
 
 void WipeText(CString& text) {
     if (!text.IsEmpty()) SecureZeroMemory(text.GetBuffer(), text.GetLength());
@@ -65,9 +70,10 @@ bool ReportAndAwaitCredentials(const VpnLink& link, LoginRequest& request) {
     MSG message;
     ZeroMemory(&message, sizeof(message));
     if (GetMessageA(&message, nullptr, WM_LOGIN_CREDENTIALS, WM_LOGIN_CANCEL) <= 0) return false;
-    if (message.message != WM_LOGIN_CREDENTIALS || !message.lParam) return false;
+    if (message.message != WM_LOGIN_CREDENTIALS || !request.credentialsDrop) return false;
+    LoginRequest* credentials = request.credentialsDrop->Take();
+    if (!credentials) return false;
 
-    LoginRequest* credentials = reinterpret_cast<LoginRequest*>(message.lParam);
     SupportLog::Write("Credentials arrived for user ID %s", credentials->userName.GetString());
     request.userName = credentials->userName;
     request.password = credentials->password;
@@ -99,14 +105,28 @@ bool RunAttempt(LoginRequest& request, CString& errorText) {
     return outcome != ClientOutcome::ClientExited;
 }
 
-// Credentials that reached the queue of a worker that will not read it any more
-// (its connection failed while the user pressed Login) would keep the password on
-// the heap for good.
-void DiscardUnreadCredentials() {
+// Credentials for a worker that will not read them any more (its connection
+// failed while the user pressed Login, or they came after the client had
+// started) would keep the password on the heap for good: from here on their
+// sender releases them.
+void DiscardUnreadCredentials(LoginRequest& request) {
+    if (request.credentialsDrop) request.credentialsDrop->Close();
     MSG message;
-    while (PeekMessageA(&message, nullptr, WM_LOGIN_CREDENTIALS, WM_LOGIN_CREDENTIALS, PM_REMOVE))
-        if (message.lParam) g_loginSeams.deleteRequest(reinterpret_cast<LoginRequest*>(message.lParam));
+    while (PeekMessageA(&message, nullptr, WM_LOGIN_CREDENTIALS, WM_LOGIN_CREDENTIALS, PM_REMOVE)) continue;
 }
+
+// The dialog's record of a worker: the framework's, with the worker's
+// credentials drop when it has one.
+class WorkerRecord : public CWinThread {
+public:
+    explicit WorkerRecord(CredentialsDrop* drop) : credentialsDrop(drop) {
+        if (credentialsDrop) credentialsDrop->AddRef();
+    }
+    ~WorkerRecord() override {
+        if (credentialsDrop) credentialsDrop->Release();
+    }
+    CredentialsDrop* const credentialsDrop;
+};
 
 } // namespace
 
@@ -124,7 +144,7 @@ UINT AFX_CDECL LoginWorker(LPVOID parameter) {
     else
         PostMessageA(request->dialogWindow, WM_LOGIN_FINISHED, 0, 0);
 
-    DiscardUnreadCredentials();
+    DiscardUnreadCredentials(*request);
     g_loginSeams.deleteRequest(request);
     return attemptFailed ? 1 : 0;
 }
@@ -142,7 +162,7 @@ CWinThread* LaunchLoginWorker(LoginRequest* request, HANDLE readyEvent) {
     // The framework's record of the worker deletes itself, with its handle, the
     // moment the worker ends, which may be before the caller is done with it. The
     // caller gets a record of its own instead: same thread, its own handle.
-    CWinThread* holder = new (std::nothrow) CWinThread;
+    CWinThread* holder = new (std::nothrow) WorkerRecord(request->credentialsDrop);
     if (!holder) {
         Discard(request, readyEvent);
         return nullptr;
@@ -213,6 +233,12 @@ CWinThread* StartDiagnosticWorker(CString configServerHost, unsigned short confi
     request->readyEvent = readyEvent;
     request->configServerHost = configServerHost;
     request->configServerPort = configServerPort;
+    request->credentialsDrop = CredentialsDrop::Create();
+    if (!request->credentialsDrop) {
+        g_loginSeams.deleteRequest(request);
+        CloseHandle(readyEvent);
+        return nullptr;
+    }
 
     return LaunchLoginWorker(request, readyEvent);
 }
@@ -225,10 +251,17 @@ bool SendCredentials(CWinThread* worker, CString userName, CString password) {
     credentials->password = password;
     credentials->dialogWindow = nullptr;
     credentials->diagnosticMode = true;
-    // A worker that has already ended takes nothing; the record, and the password
-    // in it, would be lost.
-    if (!PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CREDENTIALS, 0, reinterpret_cast<LPARAM>(credentials)))
+    CredentialsDrop* drop = static_cast<WorkerRecord*>(worker)->credentialsDrop;
+    if (!drop) {
         g_loginSeams.deleteRequest(credentials);
+        return true;
+    }
+    // A worker that reads no more, or whose queue has gone, never takes them:
+    // they are taken back and released here.
+    if (drop->Put(credentials) &&
+        !PostThreadMessageA(worker->m_nThreadID, WM_LOGIN_CREDENTIALS, 0, reinterpret_cast<LPARAM>(credentials))) {
+        if (LoginRequest* unread = drop->Take()) g_loginSeams.deleteRequest(unread);
+    }
     return true;
 }
 

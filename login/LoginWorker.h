@@ -2,6 +2,7 @@
 // The login worker: what the dialog does with one, the thread that makes one
 // login attempt, the request it is started with, its launch, and the platform
 // calls tests replace.
+#include "CredentialsDrop.h"
 #include "LoginMessages.h"
 
 #include <CString.h>
@@ -78,6 +79,9 @@ public:
     HANDLE readyEvent; // the starter's; the worker only signals it
     CString configServerHost;
     unsigned short configServerPort;
+    // Diagnostic mode: where the credentials wait for the worker (a reference
+    // of the request's own); null otherwise.
+    CredentialsDrop* credentialsDrop;
 };
 
 // What both starters share once their request is filled: start LoginWorker on

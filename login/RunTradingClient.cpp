@@ -29,14 +29,12 @@ bool ArmTimer(HANDLE timer, LONGLONG due) {
 }
 
 // The dialog's requests to look at the link now. Anything else posted to this
-// thread is of no use any more; credentials hold a password and are released.
+// thread is of no use any more; credentials sent now wait in their drop, which
+// is emptied, wiping them, when the worker ends.
 void TakeThreadMessages(LinkSupervisor& supervisor) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_LOGIN_CHECK_LINK)
-            supervisor.CheckNow(static_cast<LinkCheckReason>(message.wParam));
-        else if (message.message == WM_LOGIN_CREDENTIALS && message.lParam)
-            g_loginSeams.deleteRequest(reinterpret_cast<LoginRequest*>(message.lParam));
+        if (message.message == WM_LOGIN_CHECK_LINK) supervisor.CheckNow(static_cast<LinkCheckReason>(message.wParam));
     }
 }
 

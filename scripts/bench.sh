@@ -112,8 +112,8 @@ section=$(mktemp)
   echo
   echo "### The link while the client runs"
   echo
-  echo "\`qm_link_bench.exe\`: the real program logged in against the stand-ins, idle for half a"
-  echo "minute, then its link dropped again and again (the RAS stand-in's \`drop.serial\`), each"
+  echo "\`qm_link_bench.exe\`: the real program logged in against the stand-ins, idle for four"
+  echo "minutes, then its link dropped again and again (the RAS stand-in's \`drop.serial\`), each"
   echo "drop timed from the stand-ins' logs on the system clock."
   echo
   echo "$link"

@@ -2,11 +2,16 @@
 #include "afxwin.h"
 #include "resource.h"
 
+#include "DialogLayout.h"
+#include "DialogLooks.h"
+#include "DialogState.h"
+#include "LinkTrayIcon.h"
 #include "LoginMessages.h"
-#include "TrayIcon.h"
+#include "ProgressStrip.h"
 
-// The program's only window: the login dialog, its colours, its reactions to
-// the login worker's notifications and the F8 diagnostic strip.
+// The program's only window: the login dialog and everything it reacts to (all
+// in its message map), Login, Cancel, F8 and the login worker's notifications.
+// Its looks, layouts, strip and icon are units of their own.
 class CVPNLoginDlg : public CDialog {
 public:
     enum { IDD = IDD_LOGIN_DIALOG };
@@ -45,60 +50,34 @@ private:
     void FreeUndeliveredNotifications();
     void ShowLinkText(const char* text);
     void ShowLinkInTray(LinkState state, const char* text);
-    void ShowTrayMenu();
-    afx_msg LRESULT OnTrayNotify(WPARAM, LPARAM mouseMessage);
+    HICON TrayConnectedIcon() const;
+    afx_msg LRESULT OnTrayNotify(WPARAM where, LPARAM event);
     afx_msg void OnTrayShowStatus();
     afx_msg void OnTrayReconnect();
     afx_msg void OnTrayOpenLog();
     afx_msg LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     afx_msg LRESULT OnDpiChanged(WPARAM dpi, LPARAM suggestedRect);
-    void LayOutForDpi(UINT dpi, const RECT* suggested);
-    void ShowArtForDpi();
-    void FitLabelsToText();
-    int ClientWidthForBanner(int templateWidth) const;
-    HWND BannerWindow() const;
-    int LayoutShift() const;
     void OnDiagnosticKey();
-    void StopAnimation();
-    void DrawNextFrame();
     void RevealStatusArea(char* text);
     void AppendStatusText(const char* text);
-    void MoveButtonsBy(int dy);
+    void ShowWhatIsAllowed();
 
     CEdit m_userEdit;
     CEdit m_passwordEdit;
     CString m_userName;
     CString m_password;
-    CBrush m_backgroundBrush;
-    CBrush m_statusBrush;
-    int m_frame;
-    int m_frameStep;
-    RECT m_windowRect;
-    RECT m_loginRect;
-    RECT m_cancelRect;
+    DialogLooks m_looks;
+    DialogLayout m_layout;
+    ProgressStrip m_strip;
     HICON m_hIcon;
-    // The display scale the dialog is laid out for, and what it holds for it:
-    // the icons at the sizes of that scale, the banner's art and the font of
-    // the controls once the window has moved to another scale.
-    UINT m_dpi;
-    HICON m_bigIcon;
-    HICON m_smallIcon;
-    CBitmap m_bannerArt;
-    CGdiObject m_scaledFont;
+    // What the dialog allows and shows; every handler tells it what happened.
+    DialogState m_state;
+    // The diagnostic worker from F8 to its attempt's end, or null.
     CWinThread* m_worker;
     CString m_configHost;
     int m_configPort;
-    bool m_statusShown;
-    // Set from Login until the attempt's final notification: F8 must not
-    // start a second dial of the same entry beside a running attempt.
-    bool m_attemptRunning;
-    // The worker that watches the link while the client runs (0 before its
-    // first report), and whether an outage brought the dialog back.
+    // The worker that watches the link while the client runs (0 outside the
+    // session), where the resume and "Reconnect now" go.
     DWORD m_linkWorker;
-    bool m_shownForOutage;
-    LinkState m_linkState;
-    CString m_linkText;
-    TrayIcon m_tray;
-    // Sent by Explorer when its notification area starts afresh.
-    UINT m_taskbarCreated;
+    LinkTrayIcon m_tray;
 };

@@ -131,6 +131,44 @@ TEST_F(Diagnostic, CancelWhileWaitingEndsTheProgramAfterTheHangUp) {
     EXPECT_FALSE(ClientStarted());
 }
 
+// F8, then Login while the diagnostic dial still runs: from then on Cancel,
+// Esc, Close and an IDCANCEL from anywhere, before the status texts show,
+// after, and while the client runs, leave the program to the client's end and
+// the hang-up after it.
+TEST_F(Diagnostic, LoginDuringTheDialLeavesNothingToCloseTheProgramBeforeItsHangUp) {
+    standins.writeScenario("dial.delay_ms=800\n");
+    StartProduct();
+    PressF8();
+    TypeInto(IDC_USER_ID, "trader");
+    TypeInto(IDC_PASSWORD, "pw");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDOK).click());
+    ASSERT_TRUE(WaitUntil([&] { return !Control(IDCANCEL).enabled(); }, kReactionLimitMs));
+    auto tryToClose = [&] {
+        EXPECT_FALSE(Control(IDCANCEL).enabled());
+        EXPECT_TRUE(window.post(WM_COMMAND, IDCANCEL, 0));
+        EXPECT_TRUE(window.post(WM_CLOSE, 0, 0));
+        EXPECT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_ESCAPE));
+    };
+    tryToClose();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
+    tryToClose();
+    ASSERT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
+    tryToClose();
+    Sleep(500);
+    EXPECT_TRUE(product.running());
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 0);
+
+    standins.releaseClient();
+    ASSERT_TRUE(product.waitForExit(kAttemptLimitMs));
+    EXPECT_EQ(CountRasCalls("RasDialA"), 1);
+    EXPECT_EQ(CountRasCalls("RasHangUpA"), 1);
+    ExpectSupportLog({"dialog F8 pressed", "dialog Login pressed, user ID TRADER",
+                      "worker Credentials arrived for user ID TRADER", "worker Trading client exited", "worker Hung up",
+                      "dialog Quillmarsh VPN ends"},
+                     {"pw", "PW", "Marigold!"});
+}
+
 TEST_F(Diagnostic, F8WhileAWorkerIsHeldDoesNothing) {
     standins.writeScenario("dial.delay_ms=1500\n");
     StartProduct();

@@ -398,8 +398,9 @@ TEST_F(SupervisedSession, FailingDialsComeAgainLaterAndARefusedAccountStopsThemA
     standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n"
                            "dial.fail_error=800\n");
     ASSERT_TRUE(WaitUntil([&] { return RasCalls("RasDialA").size() >= 4; }, kAttemptLimitMs));
-    // A right click on the icon, as the shell reports it.
-    ASSERT_TRUE(window.post(kTrayNotify, 0, WM_RBUTTONUP));
+    // Enter on the icon, as the shell reports it in the callbacks' version 4:
+    // the event in the low word, the icon's number in the high one.
+    ASSERT_TRUE(window.post(kTrayNotify, 0, MAKELPARAM(NIN_KEYSELECT, 1)));
     auto menu = [&] { return driver::FindTopLevelWindow(product.processId(), "#32768", nullptr); };
     ASSERT_TRUE(WaitUntil([&] { return menu() && menu().visible(); }, kReactionLimitMs)) << "no tray menu";
     standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=2\ndial.fail_next=100\n"
@@ -441,9 +442,30 @@ TEST_F(SupervisedSession, ALongOutageBringsTheDialogBackUntilTheLinkIsRestored) 
     standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
     ASSERT_TRUE(WaitUntil([&] { return !window.visible(); }, kAttemptLimitMs));
+    // The trader types into the client, played by a window of this test's.
+    HWND client = CreateWindowExA(0, "STATIC", "client", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(client, nullptr);
+    auto foreground = [] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        return GetForegroundWindow();
+    };
+    SetForegroundWindow(client);
+    ASSERT_TRUE(WaitUntil([&] { return foreground() == client; }, kReactionLimitMs));
     standins.writeScenario("dial.delay_ms=0\ndrop.serial=1\ndial.fail_serial=1\ndial.fail_next=100\n");
-    // Over 20 s down: the dialog is back with the outage in its status box.
-    ASSERT_TRUE(WaitUntil([&] { return window.visible(); }, kAttemptLimitMs)) << "the dialog did not come back";
+    // Over 20 s down: the dialog is back with the outage in its status box,
+    // over the client, which keeps the keyboard.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            foreground();
+            return window.visible();
+        },
+        kAttemptLimitMs))
+        << "the dialog did not come back";
+    EXPECT_EQ(foreground(), client) << "the outage took the keyboard from the trading client for "
+                                    << (foreground() == window.handle() ? "the dialog" : "another window");
+    DestroyWindow(client);
     const std::string shown = Control(IDC_STATUS).text();
     EXPECT_EQ(shown.rfind("VPN link down since ", 0), 0u) << shown;
     EXPECT_NE(shown.find("\r\nDials tried: "), std::string::npos) << shown;
@@ -470,9 +492,23 @@ TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnc
     ASSERT_TRUE(window.send(RegisterWindowMessageA("TaskbarCreated"), 0, 0));
     ASSERT_TRUE(window.post(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
     ASSERT_TRUE(WaitForSupportLogLine("worker The system resumed: the link is checked at once"));
-    // The notification area's "Reconnect now" does the same.
+    // The notification area's "Reconnect now" on a link that RAS still reports
+    // as up: hung up, dialled again, its routes back with the new address.
+    standins.writeScenario("dial.delay_ms=0\nprojection.client=10.200.41.9\n");
     ASSERT_TRUE(window.post(WM_COMMAND, IDM_TRAY_RECONNECT, 0));
-    ASSERT_TRUE(WaitForSupportLogLine("worker Reconnect asked for: the link is checked at once"));
+    ASSERT_TRUE(WaitForRouteRuns(10));
+    const std::vector<LogLine> dials = RasCalls("RasDialA");
+    const std::vector<LogLine> hangUps = RasCalls("RasHangUpA");
+    ASSERT_EQ(dials.size(), 2u);
+    ASSERT_FALSE(hangUps.empty());
+    EXPECT_GT(hangUps.back().Time("time"), dials[0].Time("time"));
+    EXPECT_LT(hangUps.back().Time("time"), dials[1].Time("time"));
+    const std::vector<LogLine> runs = standins.routeRuns();
+    EXPECT_EQ(runs[5].Get("args"), "DELETE 0.0.0.0 10.200.41.9");
+    for (size_t i = 5; i < runs.size(); ++i) {
+        const std::string args = runs[i].Get("args");
+        EXPECT_TRUE(args.size() > 12 && args.compare(args.size() - 12, 12, " 10.200.41.9") == 0) << args;
+    }
     ExpectClientRunsOn();
     EndTheClient();
     ExpectSupportLog({"worker The link is watched while the trading client runs", "dialog Notification-area icon ",
@@ -480,7 +516,8 @@ TEST_F(SupervisedSession, TheSystemsResumeAndReconnectNowHaveTheLinkCheckedAtOnc
                       "dialog The system resumed: the worker is asked to check the link",
                       "worker The system resumed: the link is checked at once",
                       "dialog Reconnect now chosen in the notification area",
-                      "worker Reconnect asked for: the link is checked at once", "worker Trading client exited"},
+                      "worker Reconnect asked for by the user: the link is hung up and dialled again",
+                      "worker The link is restored after an outage of ", "worker Trading client exited"},
                      {"pa55", "PA55", "Marigold!"});
 }
 

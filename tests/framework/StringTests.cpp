@@ -30,6 +30,19 @@ TEST(String, AppendingItselfOrItsOwnTail) {
     EXPECT_STREQ(text, "bc");
 }
 
+// A caller may hand a string its own text and read that text afterwards, as
+// the icon does when it shows its link text again at a new scale.
+TEST(String, AssigningItsOwnTextKeepsTheBufferThatTextIsReadFrom) {
+    CString text("VPN link up since 09:30:00");
+    const char* own = text.GetString();
+    text = own;
+    EXPECT_EQ(text.GetString(), own);
+    EXPECT_STREQ(own, "VPN link up since 09:30:00");
+    text = text;
+    text = static_cast<CString&&>(text);
+    EXPECT_STREQ(text, "VPN link up since 09:30:00");
+}
+
 TEST(String, ConcatenationBuildsMessages) {
     CString address("10.0.0.1");
     CString message = "Client: " + address + "\r\nServer: " + CString("10.0.0.2") + '\n';

@@ -261,6 +261,22 @@ TEST_F(DiagnosticWorkerTest, CredentialsForAWorkerWhoseConnectionFailsAreRelease
     EXPECT_FALSE(log.Exists());
 }
 
+// The worker may stop reading between its last look for credentials and its
+// thread's end, when their post still succeeds: the system would drop them
+// with the queue, so they wait in the drop for whoever holds them last.
+TEST_F(LoginWorkerTest, CredentialsLeftForAWorkerThatReadsNoMoreAreReleasedByWhoeverHoldsThemLast) {
+    CredentialsDrop* drop = CredentialsDrop::Create();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_TRUE(drop->Put(g_loginSeams.newRequest()));
+    drop->Close();
+    EXPECT_EQ(g_counts.requestsDeleted, 1) << "left before the worker stopped reading";
+    EXPECT_FALSE(drop->Put(g_loginSeams.newRequest()));
+    EXPECT_EQ(g_counts.requestsDeleted, 2) << "left after it";
+    EXPECT_EQ(drop->Take(), nullptr);
+    drop->Release();
+    EXPECT_EQ(g_counts.requestsMade, 2);
+}
+
 TEST_F(DiagnosticWorkerTest, SendCredentialsWithoutMemoryPostsNothing) {
     Scenario(kAddresses);
 
