@@ -87,11 +87,13 @@ bool LinkTrayIcon::OnShellMessage(UINT message) {
 // From version 4 on the low word names the event and wParam the icon's place;
 // before, lParam is the mouse message and the menu goes where the cursor is.
 // Right click, the menu key and Shift+F10 arrive as WM_CONTEXTMENU, Enter or
-// Space as NIN_KEYSELECT; without a version only the mouse messages come.
+// Space as NIN_KEYSELECT; without a version only the mouse messages come. A
+// single left click (NIN_SELECT) opens nothing, so that a double click still
+// reaches the status, as it always has.
 UINT LinkTrayIcon::CommandFor(HWND owner, WPARAM where, LPARAM event, bool dialogShown, bool canReconnect) {
     const UINT what = m_icon.version() >= 4 ? LOWORD(event) : static_cast<UINT>(event);
-    const bool menu = what == WM_CONTEXTMENU || what == NIN_KEYSELECT || what == NIN_SELECT ||
-                      (what == WM_RBUTTONUP && m_icon.version() == 0);
+    const bool menu =
+        what == WM_CONTEXTMENU || what == NIN_KEYSELECT || (what == WM_RBUTTONUP && m_icon.version() == 0);
     if (what == WM_LBUTTONDBLCLK) return IDM_TRAY_SHOW_STATUS;
     if (!menu) return 0;
     POINT at;
