@@ -59,6 +59,7 @@ private:
     void OnDiagnosticKey();
     void RevealStatusArea(char* text);
     void AppendStatusText(const char* text);
+    void SetStatusText(const char* text);
 
     CEdit m_userEdit;
     CEdit m_passwordEdit;
