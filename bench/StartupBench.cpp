@@ -1,9 +1,11 @@
-// qm_bench [RUNS]: starts QuillmarshVPN.exe, baseline_dialog.exe (the bare
-// dialog manager with the same template) and baseline_dialog_cc.exe (the same,
-// initialising the common controls first, as the program must) in turn, RUNS
-// times each (at least 10, 15 unless told), and prints, as Markdown, each
+// qm_bench [RUNS [EARLIER]]: starts QuillmarshVPN.exe, baseline_dialog.exe (the
+// bare dialog manager with the same template) and baseline_dialog_cc.exe (the
+// same, initialising the common controls first, as the program must) in turn,
+// RUNS times each (at least 10, 15 unless told), and prints, as Markdown, each
 // figure as a ratio of the program to a baseline with its median, its spread
-// and its goal.
+// and its goal. EARLIER, the full path of another build of the program, takes
+// its turn in the same rounds, so that a change's cost is read against the
+// same load of the machine.
 //
 // The programs take turns within each round, the order rotated from round to
 // round, so that a drift of the machine weighs on all alike.
@@ -98,14 +100,16 @@ int main(int argc, char** argv) {
     Side product{driver::ProductSession::kProgramName};
     Side baseline{kBaselineName};
     Side commonControls{kCommonControlsBaselineName};
-    Side* sides[] = {&product, &baseline, &commonControls};
-    const int kSides = 3;
+    Side earlier{"the earlier build"};
+    if (argc > 2) earlier.path = argv[2];
+    Side* sides[] = {&product, &baseline, &commonControls, &earlier};
+    const int kSides = argc > 2 ? 4 : 3;
 
     // The first starts fill the file cache and let the program write its
     // registry presets; they are not counted.
     for (int i = 0; i < kWarmUpStarts; ++i)
-        for (Side* side : sides)
-            if (!Measure(*side, false)) return 1;
+        for (int k = 0; k < kSides; ++k)
+            if (!Measure(*sides[k], false)) return 1;
     for (int i = 0; i < runs; ++i)
         for (int k = 0; k < kSides; ++k)
             if (!Measure(*sides[(i + k) % kSides], true)) return 1;
@@ -130,6 +134,11 @@ int main(int argc, char** argv) {
     std::printf("| Start-up against baseline_dialog_cc.exe (the baseline initialising the common controls "
                 "first): the program's own start-up work | %s | at most %.2fx | %s |\n",
                 RatioWithSpread(startupOwn).c_str(), kStartupGoal, Verdict(startupOwn.median() <= kStartupGoal));
+    if (kSides == 4) {
+        Summary startupEarlier(Ratios(product.readyMs, earlier.readyMs));
+        std::printf("| Start-up against the earlier build %s | %s | none set | |\n", earlier.path.c_str(),
+                    RatioWithSpread(startupEarlier).c_str());
+    }
     std::printf("| Size of QuillmarshVPN.exe | %.1f KiB, %.2fx the baseline's %.1f KiB | under 1 MiB | %s |\n",
                 productSize / kib, baselineSize > 0 ? productSize / baselineSize : 0, baselineSize / kib,
                 Verdict(productSize > 0 && productSize < kSizeGoal));
@@ -147,9 +156,11 @@ int main(int argc, char** argv) {
 
     std::printf("Medians and ranges of the runs themselves:\n\n");
     std::printf("| Program | Start-up | Committed private pages | Working set |\n|---|---|---|---|\n");
-    for (const Side* side : sides)
+    for (int k = 0; k < kSides; ++k) {
+        const Side* side = sides[k];
         std::printf("| %s | %s | %s | %s |\n", side->name, ValueWithRange(Summary(side->readyMs), 1, "ms").c_str(),
                     ValueWithRange(Summary(side->privateCommitted), mib, "MiB").c_str(),
                     ValueWithRange(Summary(side->workingSet), mib, "MiB").c_str());
+    }
     return 0;
 }

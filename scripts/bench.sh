@@ -9,6 +9,9 @@
 #
 # QM_BUILD_DIR chooses the build folder, QM_WINE the Wine configuration (wine32,
 # wow64); each configuration's figures replace only its own part of the page.
+# QM_BENCH_EARLIER names another build of QuillmarshVPN.exe that takes its turn
+# in the same start-up rounds; QM_BENCH_ONLY=startup runs those rounds alone and
+# prints their figures instead of writing the page.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
@@ -55,7 +58,13 @@ wineserver -p 2>/dev/null || true
 wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 
 echo "bench: $runs runs of each program on display $DISPLAY, Wine prefix $prefix" >&2
-figures=$(wine "$build/bin/qm_bench.exe" "$runs" </dev/null | tr -d '\r')
+earlier=()
+[ -z "${QM_BENCH_EARLIER:-}" ] || earlier=("$(winepath -w "$QM_BENCH_EARLIER" 2>/dev/null)")
+figures=$(wine "$build/bin/qm_bench.exe" "$runs" "${earlier[@]}" </dev/null | tr -d '\r')
+if [ "${QM_BENCH_ONLY:-}" = startup ]; then
+  echo "$figures"
+  exit 0
+fi
 echo "bench: $runs login attempts for each teardown case" >&2
 attempts=$(wine "$build/bin/qm_attempt_bench.exe" "$runs" </dev/null | tr -d '\r')
 echo "bench: the support log's costs" >&2

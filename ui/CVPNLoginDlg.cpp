@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "AccessibleNames.h"
 #include "DpiScale.h"
 #include "LoginMessages.h"
 #include "LoginWorker.h"
@@ -88,6 +89,10 @@ BOOL CVPNLoginDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
     m_layout.FitToScale();
     m_looks.Create();
+    // Named whatever the template's order, which is the tab order.
+    SetAccessibleName(m_userEdit.GetSafeHwnd(), L"User ID");
+    SetAccessibleName(m_passwordEdit.GetSafeHwnd(), L"Password");
+    SetAccessibleName(GetDlgItem(IDC_STATUS)->GetSafeHwnd(), L"Status");
 
     GetDlgItem(IDOK)->EnableWindow(FALSE);
     GetDlgItem(IDC_STATUS)->ShowWindow(SW_HIDE);
@@ -162,6 +167,8 @@ void CVPNLoginDlg::OnOK() {
     CString password = m_password;
 
     m_looks.DrawConnectingText(*this, m_layout.dpi());
+    // Painted between paints, so no client could read it from the window.
+    SetAccessibleDescription(GetSafeHwnd(), DialogLooks::connectingText());
 
     ShowWhatIsAllowed();
 
@@ -227,6 +234,7 @@ LRESULT CVPNLoginDlg::OnLoginFailed(WPARAM, LPARAM lParam) {
     m_state.AttemptFailed();
     ShowWindow(SW_SHOW);
     Invalidate(TRUE);
+    SetAccessibleDescription(GetSafeHwnd(), nullptr);
     ShowWhatIsAllowed();
     // A diagnostic run that failed never reaches its ready notification.
     m_strip.Stop();
@@ -257,7 +265,7 @@ LRESULT CVPNLoginDlg::OnLoginStatus(WPARAM, LPARAM lParam) {
 void CVPNLoginDlg::RevealStatusArea(char* text) {
     if (text) {
         m_layout.ShowStatusArea();
-        GetDlgItem(IDC_STATUS)->SetWindowText(text);
+        SetStatusText(text);
         free(text);
     }
     ShowWindow(SW_SHOW);
@@ -267,6 +275,11 @@ void CVPNLoginDlg::RevealStatusArea(char* text) {
 
 LRESULT CVPNLoginDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_tray.OnShellMessage(message)) return 0;
+    // A theme, a colour or the high-contrast setting changed while the dialog
+    // shows: everything it paints is painted again in the colours now chosen.
+    if ((message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE || message == WM_THEMECHANGED) &&
+        m_looks.SettingsChanged(message))
+        ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return CDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -330,7 +343,7 @@ void CVPNLoginDlg::OnTrayOpenLog() {
 void CVPNLoginDlg::ShowLinkText(const char* text) {
     m_layout.ShowStatusArea();
     m_state.StatusTextArrived();
-    GetDlgItem(IDC_STATUS)->SetWindowText(text);
+    SetStatusText(text);
 }
 
 void CVPNLoginDlg::AppendStatusText(const char* text) {
@@ -338,7 +351,14 @@ void CVPNLoginDlg::AppendStatusText(const char* text) {
     CString shown;
     status->GetWindowText(shown);
     shown += text;
-    status->SetWindowText(shown);
+    SetStatusText(shown);
+}
+
+// Every text the program puts there is news for a screen reader.
+void CVPNLoginDlg::SetStatusText(const char* text) {
+    CWnd* status = GetDlgItem(IDC_STATUS);
+    status->SetWindowText(text);
+    AnnounceNewText(status->GetSafeHwnd());
 }
 
 LRESULT CVPNLoginDlg::OnLoginReady(WPARAM, LPARAM) {

@@ -61,6 +61,7 @@ private:
     void RevealStatusArea(char* text);
     void AppendStatusText(const char* text);
     void ShowWhatIsAllowed();
+    void SetStatusText(const char* text);
 
     CEdit m_userEdit;
     CEdit m_passwordEdit;

@@ -31,8 +31,13 @@ DialogLayout::~DialogLayout() {
 void DialogLayout::FitToScale() {
     m_dpi = WindowDpi(m_dialog.GetSafeHwnd());
     LeaveDpiChangesToTheDialog(m_dialog.GetSafeHwnd());
-    ShowArtForDpi();
-    FitLabelsToText();
+    // At 100 % the template with its bitmap and the icon the dialog has set
+    // are the window's look; the art, the icons and the labels' room for
+    // another scale are made only at one.
+    if (m_dpi != kBaseDpi) {
+        ShowArtForDpi();
+        FitLabelsToText();
+    }
     RECT client;
     m_dialog.GetClientRect(&client);
     const int widen = ClientWidthForBanner(client.right) - client.right;

@@ -1,5 +1,6 @@
 #include "ProgressStrip.h"
 
+#include "DisplaySettings.h"
 #include "DpiScale.h"
 #include "resource.h"
 
@@ -8,6 +9,9 @@ const UINT_PTR kAnimationTimerId = 6969;
 const UINT kAnimationPeriodMs = 150;
 const int kFirstFrame = IDB_PROGRESS_FIRST;
 const int kLastFrame = IDB_PROGRESS_LAST;
+// With the client area's animations off the strip holds the frame with the
+// dots half way.
+const int kStillFrame = IDB_PROGRESS_4;
 const int kStripX = 4;
 const int kStripY = 124;
 const int kStripWidth = 297;
@@ -19,6 +23,11 @@ ProgressStrip::ProgressStrip(CWnd& dialog) : m_dialog(dialog), m_frame(0), m_fra
 void ProgressStrip::Start() {
     m_frame = kFirstFrame - 1;
     m_frameStep = +1;
+    if (!ClientAreaAnimationOn()) {
+        // The ticks then draw the same frame again, over any repaint.
+        m_frame = kStillFrame;
+        m_frameStep = 0;
+    }
     m_dialog.SetTimer(kAnimationTimerId, kAnimationPeriodMs, nullptr);
 }
 

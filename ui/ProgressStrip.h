@@ -1,6 +1,7 @@
 #pragma once
 // The F8 diagnostic's progress strip: the seven frames drawn back and forth
-// on the dialog while the diagnostic dial runs, on a timer of the dialog's.
+// on the dialog while the diagnostic dial runs, on a timer of the dialog's;
+// one frame held still where the user has turned animations off.
 #include "afxwin.h"
 
 class ProgressStrip {

@@ -5,7 +5,10 @@
 
 #include "ProductTest.h"
 
+#include <algorithm>
 #include <map>
+
+#include "HighContrastStandIn.h"
 
 #include "MapDialogUnits.h"
 #include "Screen.h"
@@ -19,6 +22,18 @@ using driver::Window;
 
 namespace e2e {
 namespace {
+
+// The windows of the program for which an out-of-context hook saw a change
+// of value; the events arrive as messages of the thread that set the hook.
+std::vector<HWND> g_valueChanged;
+void CALLBACK RecordValueChange(HWINEVENTHOOK, DWORD, HWND changed, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) g_valueChanged.push_back(changed);
+}
+bool ValueChangeSeenFor(const Window& box) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    return std::count(g_valueChanged.begin(), g_valueChanged.end(), box.handle()) > 0;
+}
 
 class Diagnostic : public ProductTest {
 protected:
@@ -85,8 +100,15 @@ TEST_F(Diagnostic, F8ShowsTunnelAndProbeThenLoginStartsTheClient) {
     const RECT login = Control(IDOK).rectInParent();
     const RECT cancel = Control(IDCANCEL).rectInParent();
 
+    // A screen reader hears of each text the program puts into the status box.
+    g_valueChanged.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, RecordValueChange,
+                                         product.processId(), 0, WINEVENT_OUTOFCONTEXT);
+    EXPECT_NE(hook, nullptr);
     PressF8();
     ASSERT_TRUE(WaitForStatus(ExpectedStatus())) << Control(IDC_STATUS).text();
+    EXPECT_TRUE(WaitUntil([&] { return ValueChangeSeenFor(Control(IDC_STATUS)); }, kReactionLimitMs));
+    if (hook) UnhookWinEvent(hook);
     EXPECT_TRUE(Control(IDC_STATUS).visible());
     const RECT grown = window.windowRect();
     EXPECT_EQ(grown.bottom - grown.top, compact.bottom - compact.top + kLayoutShift);
@@ -296,6 +318,92 @@ TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion)
         << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
     EXPECT_EQ(window.clientRect().bottom, full.bottom);
     CloseHandle(dialRelease);
+}
+
+// With the client area's animations turned off, the strip holds one frame
+// while the dial runs: every tick draws it again, never the next.
+TEST_F(Diagnostic, WithAnimationsOffTheStripHoldsOneFrameUntilReady) {
+    const UINT kSetClientAreaAnimation = 0x1043; // SPI_SETCLIENTAREAANIMATION
+    Frames frames;
+    ASSERT_TRUE(frames.complete());
+    ASSERT_TRUE(SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(FALSE), 0));
+    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
+    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
+    standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
+                           "\n");
+    StartProduct();
+    PressF8();
+    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == IDB_PROGRESS_4; }, kReactionLimitMs));
+    for (int tick = 0; tick < 3; ++tick) {
+        ASSERT_TRUE(window.send(WM_TIMER, kAnimationTimer, 0));
+        EXPECT_EQ(frames.identify(CaptureStrip()), IDB_PROGRESS_4) << "after tick " << tick;
+    }
+    SetEvent(dialRelease);
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, kReactionLimitMs));
+    CloseHandle(dialRelease);
+    SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(TRUE), 0);
+}
+
+// High contrast on, as the stand-in tells the running program, in a dark
+// theme's colours: every part the program paints takes the system's colours,
+// the connecting text too, and the firm's come back when it goes off.
+TEST_F(Diagnostic, HighContrastPaintsInTheSystemColoursAndOffInTheFirms) {
+    standins.writeScenario("dial.delay_ms=0\n");
+    StartProduct();
+    HANDLE highContrast = CreateEventA(nullptr, TRUE, FALSE, kHighContrastOnEvent);
+    ASSERT_TRUE(LoadIntoProgram(kHighContrastStandIn));
+    PressF8();
+    ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
+    const RECT client = window.clientRectOnScreen();
+    // Whether any pixel of this part of the client area shows the colour.
+    auto shows = [&](const RECT& part, COLORREF colour) {
+        const ScreenImage image = Screen::capture(
+            RECT{client.left + part.left, client.top + part.top, client.left + part.right, client.top + part.bottom});
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == colour) return true;
+        return false;
+    };
+    // The dialog, a label's rectangle beyond its text, the two boxes and the status box.
+    auto expectColours = [&](COLORREF background, COLORREF edit, COLORREF status) {
+        const RECT label = window.children()[1].rectInParent();
+        std::vector<std::pair<POINT, COLORREF>> wanted = {{{2, 2}, background},
+                                                          {{label.right - 1, label.bottom - 1}, background}};
+        for (int id : {IDC_USER_ID, IDC_PASSWORD, IDC_STATUS}) {
+            const RECT r = Control(id).rectInParent();
+            wanted.push_back({{r.right - 20, r.bottom - 4}, id == IDC_STATUS ? status : edit});
+        }
+        for (const auto& [at, colour] : wanted)
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    return shows(RECT{at.x, at.y, at.x + 1, at.y + 1}, colour);
+                },
+                kReactionLimitMs))
+                << at.x << "," << at.y << " not " << std::hex << colour;
+    };
+    SetEvent(highContrast);
+    ASSERT_TRUE(window.send(WM_SYSCOLORCHANGE, 0, 0));
+    expectColours(kThemeFace, kThemeWindow, kThemeWindow);
+    EXPECT_TRUE(shows(Control(IDC_STATUS).rectInParent(), kThemeWindowText)) << "the status text";
+    SaveScreenshot("high-contrast");
+    ResetEvent(highContrast);
+    ASSERT_TRUE(window.send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0));
+    expectColours(kBackground, kWhite, kStatusBackground);
+
+    SetEvent(highContrast);
+    ASSERT_TRUE(window.send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0));
+    TypeInto(IDC_USER_ID, "trader");
+    TypeInto(IDC_PASSWORD, "pw");
+    ASSERT_TRUE(WaitUntil([&] { return Control(IDOK).enabled(); }, kReactionLimitMs));
+    ASSERT_TRUE(WaitUntil([&] { return !GetUpdateRect(window.handle(), nullptr, FALSE); }, kReactionLimitMs));
+    ASSERT_TRUE(Control(IDOK).click());
+    // Drawn between paints, the text is the dialog's description meanwhile.
+    EXPECT_TRUE(WaitUntil([&] { return shows(RECT{66, 127, 226, 140}, kThemeFaceText); }, kReactionLimitMs));
+    EXPECT_EQ(AccessibleDescription(window), "CONNECTING TO NETWORK ...");
+    // A client started after the test's end would miss its quit event.
+    EXPECT_TRUE(WaitUntil([&] { return ClientStarted(); }, kAttemptLimitMs));
+    CloseHandle(highContrast);
 }
 
 TEST_F(Diagnostic, StripStopsWhenTheRunFails) {

@@ -250,6 +250,14 @@ TEST_F(LoginWindow, TabsFromPasswordToUserIdAndBack) {
     EXPECT_EQ(window.nextTabItem(user), password);
 }
 
+// The system would name every box after the static text before it in the
+// template, "Password" for all three.
+TEST_F(LoginWindow, ScreenReadersHearEachBoxByItsOwnName) {
+    EXPECT_EQ(AccessibleName(Control(IDC_USER_ID)), "User ID");
+    EXPECT_EQ(AccessibleName(Control(IDC_PASSWORD)), "Password");
+    EXPECT_EQ(AccessibleName(Control(IDC_STATUS)), "Status");
+}
+
 TEST_F(LoginWindow, UserIdShowsUpperCaseAndPasswordMasks) {
     TypeInto(IDC_USER_ID, "trader7");
     EXPECT_TRUE(WaitUntil([&] { return Control(IDC_USER_ID).text() == "TRADER7"; }, kReactionLimitMs))

@@ -1,5 +1,6 @@
 #include "ProductTest.h"
 
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <regex>
@@ -89,6 +90,52 @@ bool ProductTest::SendDpiChanged(UINT dpi) const {
                       window.send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
     VirtualFreeEx(product.process(), remote, 0, MEM_RELEASE);
     return sent;
+}
+
+std::string ProductTest::AccessibleText(const driver::Window& of, bool description) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string text = "(no object)";
+    IAccessible* object = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(of.handle(), OBJID_CLIENT, IID_IAccessible,
+                                             reinterpret_cast<void**>(&object))) &&
+        object) {
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR answer = nullptr;
+        const HRESULT asked =
+            description ? object->get_accDescription(self, &answer) : object->get_accName(self, &answer);
+        text = "(none)";
+        if (SUCCEEDED(asked) && answer) {
+            char narrow[256] = "";
+            WideCharToMultiByte(CP_ACP, 0, answer, -1, narrow, sizeof narrow, nullptr, nullptr);
+            text = narrow;
+        }
+        SysFreeString(answer);
+        object->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return text;
+}
+
+bool ProductTest::LoadIntoProgram(const char* library) const {
+    const std::string path = driver::ProductSession::BesideTestProgram(library);
+    void* remote =
+        VirtualAllocEx(product.process(), nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    // kernel32 lies at the same address in every process of a session.
+    auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+    HANDLE thread = nullptr;
+    if (WriteProcessMemory(product.process(), remote, path.c_str(), path.size() + 1, nullptr))
+        thread = CreateRemoteThread(product.process(), nullptr, 0, load, remote, 0, nullptr);
+    DWORD loaded = 0;
+    if (thread) {
+        if (WaitForSingleObject(thread, kReactionLimitMs) == WAIT_OBJECT_0) GetExitCodeThread(thread, &loaded);
+        CloseHandle(thread);
+    }
+    VirtualFreeEx(product.process(), remote, 0, MEM_RELEASE);
+    return loaded != 0;
 }
 
 driver::ScreenImage ProductTest::CaptureStrip(UINT dpi) const {

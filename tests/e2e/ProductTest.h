@@ -76,6 +76,10 @@ protected:
     void ExpectSupportLog(const std::vector<std::string>& pieces, const std::vector<std::string>& secrets) const;
 
     driver::Window Control(int id) const { return window.child(id); }
+    // What a screen reader reads for a window of the program, asked from this
+    // process as a reader asks: its accessible name, or its description.
+    static std::string AccessibleName(const driver::Window& of) { return AccessibleText(of, false); }
+    static std::string AccessibleDescription(const driver::Window& of) { return AccessibleText(of, true); }
     void TypeInto(int id, const std::string& text) const;
 
     // The strip's place at `dpi` as the screen shows it; empty unless it lies
@@ -87,6 +91,9 @@ protected:
     // Tells the window it now shows on a monitor of `dpi`, with the rectangle the
     // system would suggest, written into the program's own memory.
     bool SendDpiChanged(UINT dpi) const;
+    // Loads the library of this name beside the test program into the running
+    // program, on a thread of its own there; false when it would not load.
+    bool LoadIntoProgram(const char* library) const;
 
     // When QM_SCREENSHOT_DIR is set (scripts/screenshots.sh), saves the window
     // as it now shows under that folder, for the README.
@@ -101,6 +108,7 @@ protected:
 
 private:
     static std::string NameOfThisTest();
+    static std::string AccessibleText(const driver::Window& of, bool description);
 };
 
 // The seven frames of one display scale as the program's resources hold them,
