@@ -18,6 +18,16 @@ const SupportLog::Place kServiceLog = {
     true,
 };
 
+bool TokenIsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation;
+    DWORD size = 0;
+    BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return !known || elevation.TokenIsElevated != 0;
+}
+
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 HANDLE g_stop = nullptr;
 SERVICE_STATUS g_status;
@@ -61,7 +71,8 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
         SetState(SERVICE_STOPPED, error);
         return;
     }
-    SupportLog::Write("Serving on %s as process %lu", kRouteServicePipe, GetCurrentProcessId());
+    SupportLog::Write("Serving on %s as process %lu, token %s", kRouteServicePipe, GetCurrentProcessId(),
+                      TokenIsElevated() ? "elevated" : "NOT elevated: route changes will be refused");
     SetState(SERVICE_RUNNING);
     ServeRoutePipe(pipe, g_stop);
     CloseHandle(pipe);
