@@ -4,11 +4,13 @@
 
 namespace {
 
-const char kTableName[] = "Global\\QuillmarshRasStandinConnections";
-const char kLockName[] = "Global\\QuillmarshRasStandinConnectionsLock";
+// A file in the Windows temporary folder, which every process of the desk can
+// reach whatever its token: RAS's own list is the machine's, not a session's.
+const char kFileName[] = "\\Temp\\qm-ras-live.txt";
 const DWORD kSlots = 16;
 // Listed handles lie apart from any process's own.
 const UINT_PTR kListedBase = 0x7F000000;
+const DWORD kOpenLimitMs = 5000;
 
 struct Slot {
     DWORD inUse;
@@ -19,36 +21,42 @@ struct Slot {
     char server[RAS_MaxIpAddress + 1];
 };
 
-// Opens the table and holds its lock for the life of the object; both are
-// made open to everyone, as the service and the user's programs share them.
+// The table, read whole when made and written back whole when changed. The
+// file is held without sharing for the object's life: that is its lock.
 class Table {
 public:
-    Table() : m_lock(nullptr), m_mapping(nullptr), m_slots(nullptr) {
-        SECURITY_DESCRIPTOR descriptor;
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-        SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-        m_lock = CreateMutexA(&attributes, FALSE, kLockName);
-        if (!m_lock || WaitForSingleObject(m_lock, 5000) == WAIT_TIMEOUT) return;
-        m_mapping =
-            CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, kSlots * sizeof(Slot), kTableName);
-        if (m_mapping)
-            m_slots = static_cast<Slot*>(MapViewOfFile(m_mapping, FILE_MAP_ALL_ACCESS, 0, 0, kSlots * sizeof(Slot)));
+    Table() : m_file(INVALID_HANDLE_VALUE), m_slots(), m_changed(false) {
+        char path[MAX_PATH] = "C:\\windows";
+        GetWindowsDirectoryA(path, MAX_PATH - sizeof kFileName);
+        lstrcatA(path, kFileName);
+        DWORD started = GetTickCount();
+        do {
+            m_file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+            if (m_file != INVALID_HANDLE_VALUE) break;
+            Sleep(10);
+        } while (GetTickCount() - started < kOpenLimitMs);
+        if (m_file == INVALID_HANDLE_VALUE) return;
+        DWORD read = 0;
+        if (!ReadFile(m_file, m_slots, sizeof m_slots, &read, nullptr) || read != sizeof m_slots)
+            ZeroMemory(m_slots, sizeof m_slots);
     }
     ~Table() {
-        if (m_slots) UnmapViewOfFile(m_slots);
-        if (m_mapping) CloseHandle(m_mapping);
-        if (m_lock) {
-            ReleaseMutex(m_lock);
-            CloseHandle(m_lock);
+        if (m_file == INVALID_HANDLE_VALUE) return;
+        if (m_changed) {
+            DWORD written = 0;
+            SetFilePointer(m_file, 0, nullptr, FILE_BEGIN);
+            WriteFile(m_file, m_slots, sizeof m_slots, &written, nullptr);
         }
+        CloseHandle(m_file);
     }
-    Slot* slots() const { return m_slots; }
+    Slot* slots() { return m_file == INVALID_HANDLE_VALUE ? nullptr : m_slots; }
+    void changed() { m_changed = true; }
 
 private:
-    HANDLE m_lock;
-    HANDLE m_mapping;
-    Slot* m_slots;
+    HANDLE m_file;
+    Slot m_slots[kSlots];
+    bool m_changed;
 };
 
 bool Alive(DWORD processId) {
@@ -78,6 +86,7 @@ void Publish(HRASCONN handle, const std::string& entryName, const std::string& c
         lstrcpynA(slot.entryName, entryName.c_str(), sizeof slot.entryName);
         lstrcpynA(slot.client, client.c_str(), sizeof slot.client);
         lstrcpynA(slot.server, server.c_str(), sizeof slot.server);
+        table.changed();
         return;
     }
 }
@@ -88,8 +97,10 @@ void Withdraw(HRASCONN handle) {
     for (DWORD i = 0; i < kSlots; ++i) {
         Slot& slot = table.slots()[i];
         if (slot.inUse && slot.processId == GetCurrentProcessId() &&
-            slot.localHandle == reinterpret_cast<UINT_PTR>(handle))
+            slot.localHandle == reinterpret_cast<UINT_PTR>(handle)) {
             slot.inUse = 0;
+            table.changed();
+        }
     }
 }
 

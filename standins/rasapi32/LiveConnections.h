@@ -1,7 +1,7 @@
 #pragma once
 // The connections that are up, as every process of the desk sees them: RAS
 // lists a program's live connections to any other process (a service's
-// RasEnumConnectionsA), with their projections. Kept in a named shared table;
+// RasEnumConnectionsA), with their projections. Kept in a file of the desk;
 // a connection of a process that has ended is not listed.
 #include <windows.h>
 #include <ras.h>

@@ -21,11 +21,7 @@ unsigned long long Now() {
     return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-std::string Environment(const char* name) {
-    char value[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value) : std::string();
-}
+std::string Environment(const char* name) { return RouteSetting(name); }
 
 bool TokenIsElevated() {
     HANDLE token = nullptr;

@@ -17,12 +17,13 @@ HANDLE StandardUserToken() {
     return linked.LinkedToken;
 }
 
-BOOL CreateStandardUserProcess(char* commandLine, BOOL inheritHandles, DWORD flags, STARTUPINFOA* startup,
+BOOL CreateStandardUserProcess(const char* application, char* commandLine, BOOL inheritHandles, DWORD flags,
+                               void* environment, const char* folder, STARTUPINFOA* startup,
                                PROCESS_INFORMATION* child) {
     HANDLE token = StandardUserToken();
     if (!token) return FALSE;
-    BOOL started = CreateProcessAsUserA(token, nullptr, commandLine, nullptr, nullptr, inheritHandles, flags, nullptr,
-                                        nullptr, startup, child);
+    BOOL started = CreateProcessAsUserA(token, application, commandLine, nullptr, nullptr, inheritHandles, flags,
+                                        environment, folder, startup, child);
     DWORD error = GetLastError();
     CloseHandle(token);
     SetLastError(error);

@@ -11,7 +11,8 @@ namespace driver {
 HANDLE StandardUserToken();
 
 // CreateProcessA with the standard user's token; same arguments otherwise.
-BOOL CreateStandardUserProcess(char* commandLine, BOOL inheritHandles, DWORD flags, STARTUPINFOA* startup,
+BOOL CreateStandardUserProcess(const char* application, char* commandLine, BOOL inheritHandles, DWORD flags,
+                               void* environment, const char* folder, STARTUPINFOA* startup,
                                PROCESS_INFORMATION* child);
 
 } // namespace driver

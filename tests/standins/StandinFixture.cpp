@@ -94,10 +94,10 @@ int StandinFixture::RunCaptured(const std::string& commandLine, std::string* out
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION child = {};
     std::string line = commandLine;
-    BOOL started = asStandardUser
-                       ? driver::CreateStandardUserProcess(&line[0], TRUE, CREATE_NO_WINDOW, &startup, &child)
-                       : CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                        &startup, &child);
+    BOOL started = asStandardUser ? driver::CreateStandardUserProcess(nullptr, &line[0], TRUE, CREATE_NO_WINDOW,
+                                                                      nullptr, nullptr, &startup, &child)
+                                  : CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                                   nullptr, &startup, &child);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
