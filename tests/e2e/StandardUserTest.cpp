@@ -133,6 +133,24 @@ TEST_F(StandardUserDesk, TheServicePutsTheRoutesInAtTheLoginAndAgainAfterADrop) 
                      {"pa55", "Marigold!"});
 }
 
+TEST_F(StandardUserDesk, AnF8RunIsRoutedByTheServiceToo) {
+    InstallService();
+    standins.writeScenario("dial.delay_ms=0\n");
+    StartProduct({}, true);
+    ASSERT_TRUE(driver::Keyboard::postKey(Control(IDC_USER_ID), VK_F8));
+    ASSERT_TRUE(WaitForRouteRuns(5));
+    const std::vector<LogLine> runs = standins.routeRuns();
+    EXPECT_EQ(Args(runs), kFirstRoutes);
+    for (const LogLine& run : runs) EXPECT_EQ(run.Get("elevated"), "1") << run.Get("args");
+    ASSERT_TRUE(
+        WaitUntil([&] { return Control(IDC_STATUS).text().rfind("Client: 10.200.40.23", 0) == 0; }, kAttemptLimitMs));
+    ASSERT_TRUE(Control(IDCANCEL).click());
+    EXPECT_TRUE(product.waitForExit(kAttemptLimitMs));
+    ExpectSupportLog({"dialog F8 pressed",
+                      "worker The route service ran the 5 route commands for client address 10.200.40.23: 0 failed"},
+                     {"Marigold!"});
+}
+
 TEST_F(StandardUserDesk, WithoutTheServiceTheRefusedRoutesAreToldAndTheClientStillRuns) {
     standins.writeScenario("dial.delay_ms=0\n");
     LogIn();
