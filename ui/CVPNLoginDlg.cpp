@@ -79,7 +79,7 @@ CVPNLoginDlg::CVPNLoginDlg(CWnd* pParent)
       m_hIcon(AfxGetApp()->LoadIcon(IDI_LOGIN_ICON)), m_dpi(kBaseDpi), m_bigIcon(nullptr), m_smallIcon(nullptr),
       m_worker(nullptr), m_configHost(StartupSettings::kConfigHostPreset),
       m_configPort(StartupSettings::kConfigPortPreset), m_statusShown(false), m_attemptRunning(false), m_linkWorker(0),
-      m_shownForOutage(false), m_linkState(LinkState::Connected),
+      m_shownForOutage(false), m_linkState(LinkState::Connected), m_unrouted(false),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 CVPNLoginDlg::~CVPNLoginDlg() {
@@ -334,7 +334,14 @@ LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     LinkReport* report = reinterpret_cast<LinkReport*>(lParam);
     if (!report) return 0;
     m_linkWorker = report->workerThreadId;
+    const bool wasUnrouted = m_unrouted;
+    m_unrouted = report->state == LinkState::Connected && report->routeFailures != 0;
     ShowLinkInTray(report->state, report->text);
+    // Never a quiet "connected" while the firm's traffic goes elsewhere.
+    if (m_unrouted && !wasUnrouted) {
+        SupportLog::Write("Tray: %s", kUnroutedText);
+        m_tray.Balloon(kProductName, kUnroutedText);
+    }
     switch (report->state) {
     case LinkState::Connected:
         if (m_shownForOutage) {
@@ -370,18 +377,20 @@ void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
     m_linkState = state;
     m_linkText = text;
     // The tooltip breaks its lines at \n alone.
-    CString tooltip = CString(kProductName) + ": " + kStateWords[static_cast<int>(state)];
+    CString tooltip =
+        CString(kProductName) + ": " + (m_unrouted ? kUnroutedText : kStateWords[static_cast<int>(state)]);
     tooltip += "\n";
     for (const char* at = text; *at; ++at)
         if (*at != '\r') tooltip += CString(at, 1);
-    HICON icon = state == LinkState::Connected      ? (m_smallIcon ? m_smallIcon : m_hIcon)
+    HICON icon = m_unrouted                         ? LoadIcon(nullptr, IDI_WARNING)
+                 : state == LinkState::Connected    ? (m_smallIcon ? m_smallIcon : m_hIcon)
                  : state == LinkState::Reconnecting ? LoadIcon(nullptr, IDI_WARNING)
                                                     : LoadIcon(nullptr, IDI_ERROR);
     m_tray.Show(GetSafeHwnd(), WM_TRAY_NOTIFY, icon, tooltip);
     if (first) return;
     if (before == LinkState::Connected && state != LinkState::Connected)
         m_tray.Balloon(kProductName, "The VPN link is lost: dialling again");
-    else if (before != LinkState::Connected && state == LinkState::Connected)
+    else if (before != LinkState::Connected && state == LinkState::Connected && !m_unrouted)
         m_tray.Balloon(kProductName, "The VPN link is back");
 }
 

@@ -97,6 +97,7 @@ private:
     DWORD m_linkWorker;
     bool m_shownForOutage;
     LinkState m_linkState;
+    bool m_unrouted; // connected, but route commands failed
     CString m_linkText;
     TrayIcon m_tray;
     // Sent by Explorer when its notification area starts afresh.
