@@ -175,6 +175,34 @@ bool RunToEnd(const std::string& commandLine, DWORD* exitCode) {
     return ended;
 }
 
+// The route service as the service control manager has it: whether it is
+// installed, running, and set to start with Windows.
+struct ServiceState {
+    bool installed = false;
+    bool running = false;
+    bool automatic = false;
+};
+
+ServiceState RouteService() {
+    ServiceState state;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return state;
+    SC_HANDLE service = OpenServiceA(manager, "QuillmarshVPNService", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
+    if (service) {
+        state.installed = true;
+        SERVICE_STATUS status;
+        state.running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+        BYTE buffer[8192];
+        DWORD size = 0;
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+        state.automatic =
+            QueryServiceConfigA(service, config, sizeof buffer, &size) && config->dwStartType == SERVICE_AUTO_START;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return state;
+}
+
 class Installer : public ::testing::TestWithParam<Package> {
 protected:
     void SetUp() override {
@@ -256,8 +284,14 @@ TEST_P(Installer, SilentInstallPutsTheProgramItsShortcutAndOneEntryInPlace) {
     ASSERT_EQ(Install(package), 0u);
 
     std::vector<std::string> expected{"QuillmarshVPN.exe"};
+    if (GetParam().windowsInstaller) expected.push_back("QuillmarshVPNService.exe");
     if (!GetParam().windowsInstaller) expected.push_back("Uninstall.exe");
     EXPECT_EQ(FolderEntries(folder), expected);
+    if (GetParam().windowsInstaller) {
+        // Installed, running and set to start with Windows.
+        EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
+        EXPECT_TRUE(RouteService().automatic);
+    }
     // The very program of this build, and nothing of the test rig beside it.
     EXPECT_TRUE(ReadAll(program) == built) << "the installed program differs from the build's";
 
@@ -311,6 +345,7 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
         << "left behind: " << ::testing::PrintToString(FolderEntries(folder));
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
+    EXPECT_FALSE(RouteService().installed);
     EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, SettingsStore::kProductKey, SettingsStore::kLoginNameValue), name);
 }
 
