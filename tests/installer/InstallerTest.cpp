@@ -181,6 +181,7 @@ struct ServiceState {
     bool installed = false;
     bool running = false;
     bool automatic = false;
+    DWORD processId = 0;
 };
 
 ServiceState RouteService() {
@@ -190,8 +191,12 @@ ServiceState RouteService() {
     SC_HANDLE service = OpenServiceA(manager, "QuillmarshVPNService", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
     if (service) {
         state.installed = true;
-        SERVICE_STATUS status;
-        state.running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+        SERVICE_STATUS_PROCESS status;
+        DWORD got = 0;
+        state.running = QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                             sizeof status, &got) &&
+                        status.dwCurrentState == SERVICE_RUNNING;
+        state.processId = state.running ? status.dwProcessId : 0;
         BYTE buffer[8192];
         DWORD size = 0;
         auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
@@ -283,15 +288,12 @@ protected:
 TEST_P(Installer, SilentInstallPutsTheProgramItsShortcutAndOneEntryInPlace) {
     ASSERT_EQ(Install(package), 0u);
 
-    std::vector<std::string> expected{"QuillmarshVPN.exe"};
-    if (GetParam().windowsInstaller) expected.push_back("QuillmarshVPNService.exe");
+    std::vector<std::string> expected{"QuillmarshVPN.exe", "QuillmarshVPNService.exe"};
     if (!GetParam().windowsInstaller) expected.push_back("Uninstall.exe");
     EXPECT_EQ(FolderEntries(folder), expected);
-    if (GetParam().windowsInstaller) {
-        // Installed, running and set to start with Windows.
-        EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
-        EXPECT_TRUE(RouteService().automatic);
-    }
+    // Installed, running and set to start with Windows.
+    EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
+    EXPECT_TRUE(RouteService().automatic);
     // The very program of this build, and nothing of the test rig beside it.
     EXPECT_TRUE(ReadAll(program) == built) << "the installed program differs from the build's";
 
@@ -314,8 +316,15 @@ TEST_P(Installer, InstalledProgramShowsTheLoginWindow) {
 
 TEST_P(Installer, HigherVersionReplacesTheInstalledOneLeavingOneEntry) {
     ASSERT_EQ(Install(package), 0u);
+    ASSERT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
+    HANDLE oldService = OpenProcess(SYNCHRONIZE, FALSE, RouteService().processId);
+    ASSERT_NE(oldService, nullptr);
     ASSERT_EQ(Install(nextPackage), 0u);
 
+    // The running service was replaced: its old process has ended, a new one runs.
+    EXPECT_EQ(WaitForSingleObject(oldService, driver::kAttemptLimitMs), WAIT_OBJECT_0);
+    CloseHandle(oldService);
+    EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
     ExpectOneEntryOf(QM_NEXT_VERSION);
     EXPECT_TRUE(ReadAll(program) == built);
     EXPECT_TRUE(Exists(shortcut));
