@@ -23,6 +23,9 @@
 !ifndef PRODUCT_EXE
   !error "define PRODUCT_EXE"
 !endif
+!ifndef SERVICE_EXE
+  !error "define SERVICE_EXE"
+!endif
 !ifndef ICON
   !error "define ICON"
 !endif
@@ -42,6 +45,9 @@
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillmarshVPN"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define PROGRAM "$INSTDIR\QuillmarshVPN.exe"
+!define SERVICE "$INSTDIR\QuillmarshVPNService.exe"
+!define SERVICE_NAME "QuillmarshVPNService"
+!define SC '"$SYSDIR\sc.exe"'
 !define ERROR_SUCCESS_REBOOT_REQUIRED 3010
 ; ERROR_BAD_PATHNAME: the set-up refuses the folder it was given.
 !define ERROR_FOLDER_REFUSED 161
@@ -168,6 +174,41 @@ Function SetAsideInstalledProgram
 done:
 FunctionEnd
 
+; The route service, through the service control manager: stopped before its
+; file is touched, its old file set aside like the program's (a process that
+; is still ending may hold it), then registered for LocalSystem with an
+; automatic start and started. A stop takes its moment: the start is tried
+; again until the old process has gone, a few seconds at most.
+Var ServiceAside
+Var ServiceTries
+
+Function InstallRouteService
+  ExecWait '${SC} stop ${SERVICE_NAME}'
+  StrCpy $ServiceAside ""
+  IfFileExists "${SERVICE}" 0 write
+    GetTempFileName $ServiceAside "$INSTDIR"
+    Delete $ServiceAside
+    Rename "${SERVICE}" $ServiceAside
+write:
+  File "/oname=QuillmarshVPNService.exe" "${SERVICE_EXE}"
+  ExecWait '${SC} create ${SERVICE_NAME} binpath= "\"${SERVICE}\"" start= auto obj= LocalSystem DisplayName= "Quillmarsh VPN route service"' $0
+  StrCmp $0 0 start
+    ExecWait '${SC} config ${SERVICE_NAME} binpath= "\"${SERVICE}\"" start= auto obj= LocalSystem'
+start:
+  StrCpy $ServiceTries 0
+retry:
+  ExecWait '${SC} start ${SERVICE_NAME}' $0
+  StrCmp $0 0 started
+  IntOp $ServiceTries $ServiceTries + 1
+  IntCmp $ServiceTries 40 started
+  Sleep 250
+  Goto retry
+started:
+  StrCmp $ServiceAside "" done
+    Delete $ServiceAside
+done:
+FunctionEnd
+
 Function .onInstFailed
   StrCmp $Aside "" +3
     Delete "${PROGRAM}"
@@ -191,6 +232,7 @@ Section "Quillmarsh VPN"
       StrCpy $TakesEffectLater 1
 asideGone:
 
+  Call InstallRouteService
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "${SHORTCUT}" "${PROGRAM}" "" "${PROGRAM}" 0
 
@@ -234,7 +276,24 @@ FunctionEnd
 ; Removes exactly what the set-up put there; the folders go only when empty, so
 ; nothing a user keeps beside the program is lost. A running copy keeps running:
 ; its file goes at the next restart of Windows.
+; The service is stopped and removed first; its file goes once the stopped
+; process has let go of it, a few seconds at most.
+Function un.RemoveRouteService
+  ExecWait '${SC} stop ${SERVICE_NAME}'
+  ExecWait '${SC} delete ${SERVICE_NAME}'
+  StrCpy $RemoveTries 0
+retry:
+  Delete "${SERVICE}"
+  IfFileExists "${SERVICE}" 0 gone
+  IntOp $RemoveTries $RemoveTries + 1
+  IntCmp $RemoveTries 40 gone
+  Sleep 250
+  Goto retry
+gone:
+FunctionEnd
+
 Section "Uninstall"
+  Call un.RemoveRouteService
   Delete "${SHORTCUT}"
   Delete /REBOOTOK "${PROGRAM}"
   Delete /REBOOTOK "${ASIDE_FILES}"

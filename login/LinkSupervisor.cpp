@@ -192,14 +192,18 @@ CString LinkSupervisor::OutageText() const {
 }
 
 void LinkSupervisor::Report(LinkState state) {
+    const RouteOutcome& routes = m_link.Routes();
+    const bool unrouted = state == LinkState::Connected && !routes.Routed();
     CString text = state == LinkState::Connected
                        ? "VPN link up since " + Now() + "\r\nClient address " + m_link.ClientAddress()
                        : OutageText();
+    if (unrouted) text += "\r\n" + CString(kUnroutedText) + "\r\n" + routes.Summary();
     size_t size = offsetof(LinkReport, text) + static_cast<size_t>(text.GetLength()) + 1;
     LinkReport* report = static_cast<LinkReport*>(g_loginSeams.allocText(size));
     if (report) {
         report->state = state;
         report->workerThreadId = GetCurrentThreadId();
+        report->routeFailures = unrouted ? static_cast<DWORD>(routes.failed) : 0;
         std::memcpy(report->text, text.GetString(), static_cast<size_t>(text.GetLength()) + 1);
     }
     if (!PostMessageA(m_dialogWindow, WM_LOGIN_LINK, 0, reinterpret_cast<LPARAM>(report)) && report)

@@ -35,10 +35,16 @@ enum class LinkState : DWORD {
     Stopped,      // lost, and no dial will mend it (the account was refused)
 };
 
+// What the icon and the status say when the link is up but route commands failed.
+constexpr char kUnroutedText[] = "Connected, but the firm's networks are not routed";
+
 enum class LinkCheckReason : WPARAM { Resumed = 1, UserAsked = 2 };
 
 struct LinkReport {
     LinkState state;
     DWORD workerThreadId; // where WM_LOGIN_CHECK_LINK goes
-    char text[1];         // NUL-terminated, for the status box; as long as it needs
+    // Connected: how many of the route commands failed, so that the icon can
+    // say the firm's networks are not routed; the text then says which and why.
+    DWORD routeFailures;
+    char text[1]; // NUL-terminated, for the status box; as long as it needs
 };

@@ -1,5 +1,6 @@
 #include "SupportLog.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <cstdarg>
@@ -8,12 +9,22 @@
 
 namespace {
 
-const char kFolderName[] = "\\Quillmarsh VPN";
-const char kFileName[] = "\\QuillmarshVPN.log";
 const char kOlderSuffix[] = ".1";
-// Held while a copy of the program looks at the file's size and renames it, so
-// that two copies starting together never rename a file the other just began.
-const char kRotationMutexName[] = "Quillmarsh VPN support log";
+// The rotation mutex is held while a copy of the program looks at the file's
+// size and renames it, so that two copies starting together never rename a
+// file the other just began.
+const SupportLog::Place kProgramPlace = {
+    CSIDL_LOCAL_APPDATA,
+    "\\Quillmarsh VPN",
+    "\\QuillmarshVPN.log",
+    "Quillmarsh VPN support log",
+    "dialog",
+    "worker",
+    false,
+};
+// Full control for the system and administrators, and reading for users: the
+// help desk may read what the log says, nobody else may change it.
+const char kAdminOnlyFolder[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
 const DWORD kRotationWaitLimit = 1000;
 const DWORD kRotateAbove = 1024 * 1024;
 // Lines written before the file is open; more than this are left out.
@@ -26,6 +37,7 @@ const DWORD kOpenerWaitLimit = 2000;
 enum class State { NotStarted, Opening, Open, Closed };
 
 CRITICAL_SECTION g_lock;
+const SupportLog::Place* g_place = &kProgramPlace;
 State g_state = State::NotStarted;
 HANDLE g_file = INVALID_HANDLE_VALUE;
 HANDLE g_opener = nullptr;
@@ -43,19 +55,39 @@ void WriteWhole(const char* text, size_t size) {
 // The folder's path in `path` (MAX_PATH), with room left for the file's name
 // and the older copy's suffix.
 bool FolderPath(char* path) {
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
-    if (std::strlen(path) + sizeof kFolderName + sizeof kFileName + sizeof kOlderSuffix > MAX_PATH) return false;
-    std::strcat(path, kFolderName);
+    if (FAILED(SHGetFolderPathA(nullptr, g_place->folder, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+    // Both names with their NULs, as the program's have always been counted.
+    if (std::strlen(path) + std::strlen(g_place->folderName) + 1 + std::strlen(g_place->fileName) + 1 +
+            sizeof kOlderSuffix >
+        MAX_PATH)
+        return false;
+    std::strcat(path, g_place->folderName);
     return true;
+}
+
+// A folder someone made before us keeps no access of its own: the
+// administrators' rule is set on it whoever made it.
+void MakeFolder(const char* path) {
+    if (!g_place->adminOnlyFolder) {
+        CreateDirectoryA(path, nullptr); // already there, or the file cannot be made
+        return;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyFolder, SDDL_REVISION_1, &descriptor, nullptr))
+        return;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    if (!CreateDirectoryA(path, &attributes))
+        SetFileSecurityA(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
 }
 
 HANDLE OpenLogFile() {
     char path[MAX_PATH];
     if (!FolderPath(path)) return INVALID_HANDLE_VALUE;
-    CreateDirectoryA(path, nullptr); // already there, or the file cannot be made
-    std::strcat(path, kFileName);
+    MakeFolder(path);
+    std::strcat(path, g_place->fileName);
 
-    HANDLE rotation = CreateMutexA(nullptr, FALSE, kRotationMutexName);
+    HANDLE rotation = CreateMutexA(nullptr, FALSE, g_place->rotationMutex);
     // Not got in time (or abandoned by a copy that died): go on without it.
     DWORD waited = rotation ? WaitForSingleObject(rotation, kRotationWaitLimit) : WAIT_FAILED;
     WIN32_FILE_ATTRIBUTE_DATA attributes;
@@ -133,8 +165,11 @@ void StartOpening() {
 
 namespace SupportLog {
 
-void Open() {
+void Open() { Open(kProgramPlace); }
+
+void Open(const Place& place) {
     if (g_state != State::NotStarted) return;
+    g_place = &place;
     InitializeCriticalSection(&g_lock);
     g_dialogThread = GetCurrentThreadId();
     g_state = State::Opening;
@@ -153,7 +188,7 @@ void Write(const char* format, ...) {
     char line[kLineLimit + 64];
     int head = std::snprintf(line, sizeof line, "%04u-%02u-%02u %02u:%02u:%02u.%03u %s ", now.wYear, now.wMonth,
                              now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
-                             GetCurrentThreadId() == g_dialogThread ? "dialog" : "worker");
+                             GetCurrentThreadId() == g_dialogThread ? g_place->openingSide : g_place->otherSide);
     size_t size = static_cast<size_t>(head);
     size += CopyEscaped(text, line + size, sizeof line - size - 2);
     line[size++] = '\r';
@@ -191,7 +226,7 @@ void Close() {
 
 bool FilePath(char* path) {
     if (!FolderPath(path)) return false;
-    std::strcat(path, kFileName);
+    std::strcat(path, g_place->fileName);
     return true;
 }
 

@@ -19,6 +19,20 @@ namespace SupportLog {
 // first. A file over 1 MiB becomes QuillmarshVPN.log.1 and a new one begins.
 void Open();
 
+// Where a log other than the program's goes: the route service keeps its own
+// under the common application data folder, in a folder only administrators
+// may change. Strings must outlive the log.
+struct Place {
+    int folder;                // CSIDL of the folder the log's folder lies in
+    const char* folderName;    // "\\Name"
+    const char* fileName;      // "\\Name.log"
+    const char* rotationMutex; // held while a writer rotates the file
+    const char* openingSide;   // what lines from the thread that called Open say
+    const char* otherSide;     // what all other lines say
+    bool adminOnlyFolder;      // the folder's access is set to administrators' alone
+};
+void Open(const Place& place);
+
 // One line, printf-style, without its line break. Line breaks and other
 // control characters in it are written as \r, \n, \t, \xNN, so that a text the
 // user saw stays one line, word for word. Nothing happens before Open().

@@ -289,7 +289,7 @@ LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     const LinkReaction reaction = m_state.LinkReported(SessionLinkOf(report->state));
     if (m_state.trayIconShown()) {
         m_linkWorker = report->workerThreadId;
-        ShowLinkInTray(report->state, report->text);
+        ShowLinkInTray(*report);
     }
     if (reaction.stopRestoredTimer) KillTimer(kRestoredTimerId);
     if (reaction.showText) ShowLinkText(report->text);
@@ -305,8 +305,9 @@ LRESULT CVPNLoginDlg::OnLoginLink(WPARAM, LPARAM lParam) {
     return 0;
 }
 
-void CVPNLoginDlg::ShowLinkInTray(LinkState state, const char* text) {
-    m_tray.ShowLink(GetSafeHwnd(), state, text, TrayConnectedIcon(), m_layout.dpi());
+void CVPNLoginDlg::ShowLinkInTray(const LinkReport& report) {
+    const bool unrouted = report.state == LinkState::Connected && report.routeFailures != 0;
+    m_tray.ShowLink(GetSafeHwnd(), report.state, unrouted, report.text, TrayConnectedIcon(), m_layout.dpi());
 }
 
 HICON CVPNLoginDlg::TrayConnectedIcon() const { return m_layout.smallIcon() ? m_layout.smallIcon() : m_hIcon; }

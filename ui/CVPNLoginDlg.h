@@ -49,7 +49,7 @@ private:
     afx_msg LRESULT OnDestroy(WPARAM, LPARAM);
     void FreeUndeliveredNotifications();
     void ShowLinkText(const char* text);
-    void ShowLinkInTray(LinkState state, const char* text);
+    void ShowLinkInTray(const LinkReport& report);
     HICON TrayConnectedIcon() const;
     afx_msg LRESULT OnTrayNotify(WPARAM where, LPARAM event);
     afx_msg void OnTrayShowStatus();

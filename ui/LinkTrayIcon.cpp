@@ -2,6 +2,7 @@
 
 #include "DpiScale.h"
 #include "resource.h"
+#include "SupportLog.h"
 
 #ifndef NIN_SELECT
 #define NIN_SELECT (WM_USER + 0)
@@ -18,7 +19,7 @@ const UINT kSystemErrorIcon = 32513;
 } // namespace
 
 LinkTrayIcon::LinkTrayIcon()
-    : m_linkState(LinkState::Connected), m_warningIcon(nullptr), m_errorIcon(nullptr), m_iconDpi(0),
+    : m_linkState(LinkState::Connected), m_unrouted(false), m_warningIcon(nullptr), m_errorIcon(nullptr), m_iconDpi(0),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 LinkTrayIcon::~LinkTrayIcon() {
@@ -50,22 +51,33 @@ HICON LinkTrayIcon::StateIcon(LinkState state, HICON connectedIcon, UINT dpi) {
     return LoadIcon(nullptr, state == LinkState::Reconnecting ? IDI_WARNING : IDI_ERROR);
 }
 
-void LinkTrayIcon::ShowLink(HWND owner, LinkState state, const char* text, HICON connectedIcon, UINT dpi) {
+void LinkTrayIcon::ShowLink(HWND owner, LinkState state, bool unrouted, const char* text, HICON connectedIcon,
+                            UINT dpi) {
     static const char* const kStateWords[] = {"connected", "reconnecting", "down", "down"};
     const LinkState before = m_linkState;
+    const bool wasUnrouted = m_unrouted;
     const bool first = !m_icon.shown();
     m_linkState = state;
+    m_unrouted = unrouted && state == LinkState::Connected;
     m_linkText = text;
     // The tooltip breaks its lines at \n alone.
-    CString tooltip = CString(kProductName) + ": " + kStateWords[static_cast<int>(state)];
+    CString tooltip =
+        CString(kProductName) + ": " + (m_unrouted ? kUnroutedText : kStateWords[static_cast<int>(state)]);
     tooltip += "\n";
     for (const char* at = text; *at; ++at)
         if (*at != '\r') tooltip += CString(at, 1);
-    m_icon.Show(owner, kCallbackMessage, StateIcon(state, connectedIcon, dpi), tooltip);
+    // Never a quiet "connected" while the firm's traffic goes elsewhere.
+    const LinkState picture = m_unrouted ? LinkState::Reconnecting : state;
+    m_icon.Show(owner, kCallbackMessage, StateIcon(picture, connectedIcon, dpi), tooltip);
+    if (m_unrouted && !wasUnrouted) {
+        SupportLog::Write("Tray: %s", kUnroutedText);
+        m_icon.Balloon(kProductName, kUnroutedText);
+        return;
+    }
     if (first) return;
     if (before == LinkState::Connected && state != LinkState::Connected)
         m_icon.Balloon(kProductName, "The VPN link is lost: dialling again");
-    else if (before != LinkState::Connected && state == LinkState::Connected)
+    else if (before != LinkState::Connected && state == LinkState::Connected && !m_unrouted)
         m_icon.Balloon(kProductName, "The VPN link is back");
 }
 
@@ -73,7 +85,7 @@ void LinkTrayIcon::ShowAgain(HWND owner, HICON connectedIcon, UINT dpi) {
     if (!m_icon.shown()) return;
     // ShowLink replaces the text it is given.
     const CString text = m_linkText;
-    ShowLink(owner, m_linkState, text, connectedIcon, dpi);
+    ShowLink(owner, m_linkState, m_unrouted, text, connectedIcon, dpi);
 }
 
 void LinkTrayIcon::Remove() { m_icon.Remove(); }

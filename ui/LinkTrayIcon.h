@@ -19,8 +19,9 @@ public:
 
     // Shows the link's state, adding the icon the first time; `connectedIcon`
     // is the program's own small icon, the others are the system's at the
-    // small-icon size of `dpi`. The text is copied.
-    void ShowLink(HWND owner, LinkState state, const char* text, HICON connectedIcon, UINT dpi);
+    // small-icon size of `dpi`. A link that is up while some of its route
+    // commands failed (`unrouted`) shows the warning. The text is copied.
+    void ShowLink(HWND owner, LinkState state, bool unrouted, const char* text, HICON connectedIcon, UINT dpi);
     // The same state and text again, with the icons of a new display scale.
     void ShowAgain(HWND owner, HICON connectedIcon, UINT dpi);
     void Remove();
@@ -40,6 +41,7 @@ private:
 
     TrayIcon m_icon;
     LinkState m_linkState;
+    bool m_unrouted;
     CString m_linkText;
     // The system's warning and error pictures at the small-icon size of m_iconDpi.
     HICON m_warningIcon;

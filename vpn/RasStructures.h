@@ -87,12 +87,23 @@ struct RasPppIp48 {
     DWORD dwServerOptions;
 };
 
+// The connection record of the first RasEnumConnectionsA, which every later
+// RAS still accepts.
+struct RasConn412 {
+    DWORD dwSize;
+    HRASCONN hrasconn;
+    CHAR szEntryName[RAS_MaxEntryName + 1];
+    CHAR szDeviceType[RAS_MaxDeviceType + 1];
+    CHAR szDeviceName[RAS_MaxDeviceName + 1];
+};
+
 #include <poppack.h>
 
 static_assert(sizeof(RasEntry2088) == 2088, "RASENTRYA version of Windows 2000");
 static_assert(sizeof(RasDialParams1060) == 1060, "RASDIALPARAMSA ending with dwCallbackId");
 static_assert(sizeof(RasConnStatus288) == 288, "RASCONNSTATUSA ending with szPhoneNumber");
 static_assert(sizeof(RasPppIp48) == 48, "RASPPPIPA ending with dwServerOptions");
+static_assert(sizeof(RasConn412) == 412, "RASCONNA ending with szDeviceName");
 
 // Same layout as the headers' records wherever the fields exist in both.
 static_assert(offsetof(RasEntry2088, szLocalPhoneNumber) == offsetof(RASENTRYA, szLocalPhoneNumber), "");

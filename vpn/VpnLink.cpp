@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "RouteServiceClient.h"
 #include "SupportLog.h"
 #include "SystemLibrary.h"
 #include "VpnPlatformCalls.h"
@@ -285,16 +286,53 @@ bool VpnLink::ApplyProjection() {
     serverAddress = FieldText(projection.szServerIpAddress);
     clientAddress = FieldText(projection.szIpAddress);
     SupportLog::Write("Tunnel addresses: client %s, server %s", clientAddress.GetString(), serverAddress.GetString());
-    if (!settings.installRoutes) return true;
+    if (settings.installRoutes) ApplyRoutes();
+    return true;
+}
 
-    // The tunnel's own default route would send all traffic to the firm;
-    // only its networks go through the tunnel, the rest stays local.
+void VpnLink::ApplyRoutes() {
+    routeOutcome = RouteOutcome();
+    std::vector<CString> commandLines = RouteCommandLines(settings.routes, clientAddress);
+    // A token without elevation cannot change the routing table: the route
+    // service does it, and the program runs the commands itself only when the
+    // service cannot, so that the failures can be told.
+    if (!g_routeClientSeams.ownTokenIsElevated() && RoutesByService(commandLines)) return;
+
     char routeTool[MAX_PATH];
     SystemFilePath("route.exe", routeTool, sizeof routeTool);
-    RunHiddenCommand(routeTool, "route DELETE 0.0.0.0 " + clientAddress);
-    for (const RouteEntry& route : settings.routes)
-        RunHiddenCommand(routeTool, "route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
-    return true;
+    for (const CString& commandLine : commandLines)
+        routeOutcome.Record(commandLine, RunHiddenCommand(routeTool, commandLine));
+    if (!routeOutcome.Routed())
+        SupportLog::Write("The firm's networks are not routed: %s", routeOutcome.Summary().GetString());
+}
+
+bool VpnLink::RoutesByService(const std::vector<CString>& commandLines) {
+    RouteAnswer answer;
+    CString why;
+    if (AskRouteService(RouteVerb::ApplyRoutes, answer, why)) {
+        if (answer.refusal != RouteRefusal::None) {
+            why = RouteRefusalText(answer.refusal);
+            CString detail;
+            if (answer.detail != 0) detail.Format(", error %lu", answer.detail);
+            why += detail;
+        } else if (clientAddress.Compare(answer.clientAddress) != 0 || answer.commandCount != commandLines.size()) {
+            // Another connection of the same entry, or another route list: not
+            // the routes this link needs.
+            why.Format("the service routed client address %s with %lu commands", answer.clientAddress,
+                       answer.commandCount);
+        } else {
+            for (size_t i = 0; i < commandLines.size(); ++i) routeOutcome.Record(commandLines[i], answer.exitCodes[i]);
+            SupportLog::Write("The route service ran the %d route commands for client address %s: %d failed",
+                              routeOutcome.commands, clientAddress.GetString(), routeOutcome.failed);
+            if (!routeOutcome.Routed())
+                SupportLog::Write("The firm's networks are not routed: %s", routeOutcome.Summary().GetString());
+            return true;
+        }
+    }
+    routeOutcome.serviceReason = why;
+    SupportLog::Write("Not elevated, and the route service did not route the link (%s): the route commands run here",
+                      why.GetString());
+    return false;
 }
 
 void VpnLink::SetRasFailure(const char* operation, DWORD error) {

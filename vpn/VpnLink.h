@@ -8,6 +8,7 @@
 
 #include "CString.h"
 #include "RasApiTable.h"
+#include "RouteCommands.h"
 #include "RouteEntry.h"
 
 // What a link dials and which routes it installs. As constructed it holds the
@@ -57,6 +58,8 @@ public:
     // The tunnel's ends as RAS reported them; "none" until then.
     const CString& ServerAddress() const { return serverAddress; }
     const CString& ClientAddress() const { return clientAddress; }
+    // What became of the route commands of the last Connect or Reconnect.
+    const RouteOutcome& Routes() const { return routeOutcome; }
 
 private:
     bool BindRasApi();
@@ -67,6 +70,8 @@ private:
     void HangUp();
     void Unbind();
     bool ApplyProjection();
+    void ApplyRoutes();
+    bool RoutesByService(const std::vector<CString>& commandLines);
     void SetRasFailure(const char* operation, DWORD error);
 
     const VpnLinkSettings settings;
@@ -77,4 +82,5 @@ private:
     CString lastError;
     CString serverAddress;
     CString clientAddress;
+    RouteOutcome routeOutcome;
 };

@@ -13,7 +13,7 @@ VpnSeams g_vpnSeams = kRealVpnSeams;
 
 static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
 
-void RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLimitMs) {
+DWORD RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLimitMs) {
     // No placement or show flags: the child is a console program that must
     // not flash a window at the user.
     STARTUPINFOA startup;
@@ -28,18 +28,21 @@ void RunHiddenCommand(const char* programPath, CString commandLine, DWORD waitLi
     if (!g_vpnSeams.createProcess(programPath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                                   nullptr, nullptr, &startup, &child)) {
         SupportLog::Write("Command \"%s\" could not be started: system error %lu", shown.GetString(), GetLastError());
-        return;
+        return kCommandNotStarted;
     }
     // Only the process is waited on; its thread handle would just be held.
     CloseHandle(child.hThread);
     // A child that outlasts the limit keeps running; closing the handle only
     // lets go of it.
-    DWORD exitCode = 0;
-    if (WaitForSingleObject(child.hProcess, waitLimitMs) != WAIT_OBJECT_0)
+    DWORD exitCode = kCommandNotStarted;
+    if (WaitForSingleObject(child.hProcess, waitLimitMs) != WAIT_OBJECT_0) {
+        exitCode = kCommandStillRunning;
         SupportLog::Write("Command \"%s\" still running after %lu ms: left to finish on its own", shown.GetString(),
                           GetTickCount() - started);
-    else if (GetExitCodeProcess(child.hProcess, &exitCode))
+    } else if (GetExitCodeProcess(child.hProcess, &exitCode)) {
         SupportLog::Write("Command \"%s\" exit code %lu after %lu ms", shown.GetString(), exitCode,
                           GetTickCount() - started);
+    }
     CloseHandle(child.hProcess);
+    return exitCode;
 }

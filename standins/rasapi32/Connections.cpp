@@ -1,5 +1,7 @@
 #include "Connections.h"
 
+#include "LiveConnections.h"
+
 #include <mutex>
 #include <vector>
 
@@ -32,6 +34,7 @@ Connection* Look(HRASCONN handle, const Connections::Drop& drop, bool* dropped) 
         c->state = Connections::State::Failed;
         c->error = drop.error;
         *dropped = true;
+        LiveConnections::Withdraw(handle);
     }
     return c;
 }
@@ -76,6 +79,7 @@ bool Connections::Close(HRASCONN handle, long pollsLeft, const Drop& drop, bool*
     Connection* c = Look(handle, drop, dropped);
     if (!c) return false;
     if (c->state != State::Closing) {
+        LiveConnections::Withdraw(handle);
         c->state = State::Closing;
         c->pollsLeft = pollsLeft;
     }

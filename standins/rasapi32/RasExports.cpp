@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "CallLog.h"
 #include "Connections.h"
 #include "DialFailures.h"
 #include "EntryFields.h"
+#include "LiveConnections.h"
 #include "Phonebook.h"
 #include "Scenario.h"
 
@@ -230,6 +232,10 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
 
     if (result == 0 || scenario.Text("dial.handle", "yes") != "no")
         *connection = Connections::Open(result == 0, result, scenario.Number("drop.serial", 0));
+    if (result == 0)
+        LiveConnections::Publish(*connection, FieldText(params->szEntryName),
+                                 scenario.Text("projection.client", kDefaultClientAddress),
+                                 scenario.Text("projection.server", kDefaultServerAddress));
     log.Handle("conn", *connection);
     return Finish(log, result);
 }
@@ -287,6 +293,11 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
     bool dropped = false;
     Connections::State state = Connections::StateOf(connection, DropOf(scenario), &dropped);
     LogDrop(log, dropped);
+    std::string client = scenario.Text("projection.client", kDefaultClientAddress);
+    std::string server = scenario.Text("projection.server", kDefaultServerAddress);
+    // Another process's connection, as RasEnumConnectionsA listed it.
+    if (state == Connections::State::Gone && LiveConnections::Projection(connection, &client, &server))
+        state = Connections::State::Connected;
     if (state == Connections::State::Gone) return Finish(log, ERROR_INVALID_HANDLE);
     if (state != Connections::State::Connected) return Finish(log, ERROR_PROJECTION_NOT_COMPLETE);
     if (projection != RASP_PppIp) return Finish(log, ERROR_PROTOCOL_NOT_CONFIGURED);
@@ -297,8 +308,6 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
         return Finish(log, ERROR_BUFFER_TOO_SMALL);
     }
 
-    std::string client = scenario.Text("projection.client", kDefaultClientAddress);
-    std::string server = scenario.Text("projection.server", kDefaultServerAddress);
     ip->dwError = 0;
     lstrcpynA(ip->szIpAddress, client.c_str(), sizeof ip->szIpAddress);
     if (ip->dwSize >= offsetof(RASPPPIPA, dwOptions))
@@ -309,5 +318,39 @@ DWORD WINAPI RasGetProjectionInfoA(HRASCONN connection, RASPROJECTION projection
     }
     log.Text("client", FieldText(ip->szIpAddress));
     if (ip->dwSize >= offsetof(RASPPPIPA, dwOptions)) log.Text("server", FieldText(ip->szServerIpAddress));
+    return Finish(log, 0);
+}
+
+// The first record's version, or the headers' latest; every record of the
+// answer has the caller's size.
+DWORD WINAPI RasEnumConnectionsA(LPRASCONNA connections, LPDWORD size, LPDWORD count) {
+    CallLog log("RasEnumConnectionsA");
+    log.Pointer("conns", connections);
+    LogSize(log, "size", size);
+    if (!connections || !size || !count) return Finish(log, ERROR_INVALID_PARAMETER);
+    const DWORD recordSize = connections->dwSize;
+    log.Number("conns.dwSize", recordSize);
+    if (recordSize != 412 && recordSize != sizeof(RASCONNA)) return Finish(log, ERROR_INVALID_SIZE);
+
+    std::vector<LiveConnections::Listed> listed = LiveConnections::List();
+    const DWORD needed = static_cast<DWORD>(listed.size()) * recordSize;
+    *count = static_cast<DWORD>(listed.size());
+    log.Number("count", *count);
+    if (*size < needed) {
+        *size = needed;
+        return Finish(log, ERROR_BUFFER_TOO_SMALL);
+    }
+    BYTE* at = reinterpret_cast<BYTE*>(connections);
+    for (const LiveConnections::Listed& connection : listed) {
+        RASCONNA* record = reinterpret_cast<RASCONNA*>(at);
+        ZeroMemory(record, recordSize);
+        record->dwSize = recordSize;
+        record->hrasconn = connection.handle;
+        lstrcpynA(record->szEntryName, connection.entryName.c_str(), sizeof record->szEntryName);
+        lstrcpynA(record->szDeviceType, kDeviceType, sizeof record->szDeviceType);
+        lstrcpynA(record->szDeviceName, kDeviceName, sizeof record->szDeviceName);
+        at += recordSize;
+    }
+    *size = needed;
     return Finish(log, 0);
 }

@@ -1,5 +1,6 @@
 // route.exe for a Wine desk: ADD, DELETE and PRINT with the system utility's
-// syntax, answers and exit codes, on a table kept in a file. Every run is
+// syntax, answers and exit codes, on a table kept in a file. As on Windows
+// since Vista, a change asked for from a token without elevation is refused. Every run is
 // logged to QM_ROUTE_LOG when it is set; QM_ROUTE_DELAY_MS makes each run take
 // that long, so that a test can see whether runs overlap; QM_ROUTE_STALL makes
 // the runs of one command stall for a bounded time.
@@ -20,13 +21,19 @@ unsigned long long Now() {
     return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-std::string Environment(const char* name) {
-    char value[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value) : std::string();
+std::string Environment(const char* name) { return RouteSetting(name); }
+
+bool TokenIsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation;
+    DWORD size = 0;
+    BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return known && elevation.TokenIsElevated != 0;
 }
 
-void LogRun(unsigned long long started, int exitCode, const std::vector<std::string>& args) {
+void LogRun(unsigned long long started, int exitCode, const std::vector<std::string>& args, bool refused) {
     std::string path = Environment("QM_ROUTE_LOG");
     if (path.empty()) return;
     STARTUPINFOA startup;
@@ -35,6 +42,7 @@ void LogRun(unsigned long long started, int exitCode, const std::vector<std::str
     for (const std::string& arg : args) joined += (joined.empty() ? "" : " ") + arg;
     std::string line = "start=" + std::to_string(started) + "\tend=" + std::to_string(Now()) +
                        "\tpid=" + std::to_string(GetCurrentProcessId()) + "\texit=" + std::to_string(exitCode) +
+                       "\televated=" + (TokenIsElevated() ? "1" : "0") + (refused ? "\trefused=elevation" : "") +
                        "\tconsole=" + (GetConsoleWindow() ? "1" : "0") +
                        "\tstartup.dwFlags=" + std::to_string(startup.dwFlags) +
                        "\tstartup.wShowWindow=" + std::to_string(startup.wShowWindow) +
@@ -167,6 +175,15 @@ int Delete(RouteTable& table, const std::vector<std::string>& words) {
     return 0;
 }
 
+// Every word but PRINT changes the table, and so does -f.
+bool AsksForAChange(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (Same(arg, "-f") || Same(arg, "/f")) return true;
+        if (arg.empty() || (arg[0] != '-' && arg[0] != '/')) return !Same(arg, "PRINT");
+    }
+    return false;
+}
+
 int Run(const std::vector<std::string>& args) {
     RouteTable table(RouteTable::DefaultPath());
     table.Load();
@@ -219,8 +236,13 @@ int main(int argc, char** argv) {
     if (!delay.empty()) Sleep(static_cast<DWORD>(std::strtoul(delay.c_str(), nullptr, 10)));
     std::vector<std::string> args(argv + 1, argv + argc);
     StallWhenAsked(args);
-    int exitCode = Run(args);
+    bool refused = AsksForAChange(args) && !TokenIsElevated();
+    int exitCode = 1;
+    if (refused)
+        std::puts("The requested operation requires elevation.");
+    else
+        exitCode = Run(args);
     std::fflush(stdout);
-    LogRun(started, exitCode, args);
+    LogRun(started, exitCode, args, refused);
     return exitCode;
 }

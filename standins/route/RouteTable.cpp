@@ -14,13 +14,35 @@ const Route kSeed[] = {
 
 } // namespace
 
-std::string RouteTable::DefaultPath() {
-    char path[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("QM_ROUTE_TABLE", path, sizeof path);
-    if (length > 0 && length < sizeof path) return path;
+namespace {
+
+std::string TemporaryFile(const char* name) {
     char windows[MAX_PATH] = "C:\\windows";
     GetWindowsDirectoryA(windows, sizeof windows);
-    return std::string(windows) + "\\Temp\\qm-route-table.txt";
+    return std::string(windows) + "\\Temp\\" + name;
+}
+
+} // namespace
+
+std::string RouteDeskFile() { return TemporaryFile("qm-route-desk.txt"); }
+
+std::string RouteSetting(const char* name) {
+    char value[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    if (length > 0 && length < sizeof value) return value;
+    if (length > 0) return std::string();
+    std::ifstream file(RouteDeskFile());
+    std::string line, prefix = std::string(name) + "=";
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
+    }
+    return std::string();
+}
+
+std::string RouteTable::DefaultPath() {
+    std::string path = RouteSetting("QM_ROUTE_TABLE");
+    return path.empty() ? TemporaryFile("qm-route-table.txt") : path;
 }
 
 RouteTable::RouteTable(std::string path) : m_path(std::move(path)) {}

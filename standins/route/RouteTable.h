@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+// A setting of the route stand-in: the process's environment variable, or,
+// for a run whose environment does not say (one started by a service, which
+// has the service control manager's environment), the desk's own setting: a
+// NAME=VALUE line of qm-route-desk.txt in the Windows temporary folder. The
+// routing table is the machine's, whoever changes it.
+std::string RouteSetting(const char* name);
+// That file's path.
+std::string RouteDeskFile();
+
 struct Route {
     std::string destination;
     std::string mask;

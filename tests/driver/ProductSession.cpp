@@ -1,5 +1,7 @@
 #include "ProductSession.h"
 
+#include "StandardUser.h"
+
 #include "FindTopLevelWindow.h"
 #include "WaitUntil.h"
 
@@ -66,8 +68,11 @@ bool ProductSession::start(const Options& options) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0], folder.c_str(),
-                        &startup, &info)) {
+    BOOL started = options.asStandardUser ? CreateStandardUserProcess(program.c_str(), &commandLine[0], FALSE, 0,
+                                                                      &environment[0], folder.c_str(), &startup, &info)
+                                          : CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                                           &environment[0], folder.c_str(), &startup, &info);
+    if (!started) {
         m_lastError = GetLastError();
         return false;
     }

@@ -25,6 +25,8 @@ public:
         // Set in the child's environment on top of the test's own (an existing
         // name, compared without case, is replaced).
         std::vector<std::pair<std::string, std::string>> environment;
+        // With a standard user's filtered token instead of the test's own.
+        bool asStandardUser = false;
     };
 
     // The full path of `fileName` in the folder of the running test program.
@@ -37,7 +39,8 @@ public:
 
     // Starts the program; false (and GetLastError's number in lastError()) when
     // CreateProcess fails. A session starts one process at most.
-    bool start(const Options& options = Options());
+    bool start(const Options& options);
+    bool start() { return start(Options()); }
     DWORD lastError() const { return m_lastError; }
 
     HANDLE process() const { return m_process; }

@@ -63,8 +63,9 @@ void ProductTest::TearDown() {
     Sleep(100);
 }
 
-void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::string>>& extra) {
+void ProductTest::StartProduct(const std::vector<std::pair<std::string, std::string>>& extra, bool asStandardUser) {
     driver::ProductSession::Options options;
+    options.asStandardUser = asStandardUser;
     options.environment = standins.environment();
     options.environment.insert(options.environment.end(), extra.begin(), extra.end());
     // A scale is set at sign-in; the rig starts a test named AtNNNdpi in a

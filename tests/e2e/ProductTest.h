@@ -55,7 +55,8 @@ protected:
 
     // Starts the program with the stand-ins' scenario and logs of this test and
     // waits for its window; fails the test when it does not come.
-    void StartProduct(const std::vector<std::pair<std::string, std::string>>& extraEnvironment = {});
+    void StartProduct(const std::vector<std::pair<std::string, std::string>>& extraEnvironment = {},
+                      bool asStandardUser = false);
     // A further copy, with the same environment, that is not waited for.
     bool StartAnotherCopy(driver::ProductSession& session);
 

@@ -175,6 +175,39 @@ bool RunToEnd(const std::string& commandLine, DWORD* exitCode) {
     return ended;
 }
 
+// The route service as the service control manager has it: whether it is
+// installed, running, and set to start with Windows.
+struct ServiceState {
+    bool installed = false;
+    bool running = false;
+    bool automatic = false;
+    DWORD processId = 0;
+};
+
+ServiceState RouteService() {
+    ServiceState state;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return state;
+    SC_HANDLE service = OpenServiceA(manager, "QuillmarshVPNService", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
+    if (service) {
+        state.installed = true;
+        SERVICE_STATUS_PROCESS status;
+        DWORD got = 0;
+        state.running = QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                             sizeof status, &got) &&
+                        status.dwCurrentState == SERVICE_RUNNING;
+        state.processId = state.running ? status.dwProcessId : 0;
+        BYTE buffer[8192];
+        DWORD size = 0;
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+        state.automatic =
+            QueryServiceConfigA(service, config, sizeof buffer, &size) && config->dwStartType == SERVICE_AUTO_START;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return state;
+}
+
 class Installer : public ::testing::TestWithParam<Package> {
 protected:
     void SetUp() override {
@@ -255,9 +288,12 @@ protected:
 TEST_P(Installer, SilentInstallPutsTheProgramItsShortcutAndOneEntryInPlace) {
     ASSERT_EQ(Install(package), 0u);
 
-    std::vector<std::string> expected{"QuillmarshVPN.exe"};
+    std::vector<std::string> expected{"QuillmarshVPN.exe", "QuillmarshVPNService.exe"};
     if (!GetParam().windowsInstaller) expected.push_back("Uninstall.exe");
     EXPECT_EQ(FolderEntries(folder), expected);
+    // Installed, running and set to start with Windows.
+    EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
+    EXPECT_TRUE(RouteService().automatic);
     // The very program of this build, and nothing of the test rig beside it.
     EXPECT_TRUE(ReadAll(program) == built) << "the installed program differs from the build's";
 
@@ -280,8 +316,15 @@ TEST_P(Installer, InstalledProgramShowsTheLoginWindow) {
 
 TEST_P(Installer, HigherVersionReplacesTheInstalledOneLeavingOneEntry) {
     ASSERT_EQ(Install(package), 0u);
+    ASSERT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
+    HANDLE oldService = OpenProcess(SYNCHRONIZE, FALSE, RouteService().processId);
+    ASSERT_NE(oldService, nullptr);
     ASSERT_EQ(Install(nextPackage), 0u);
 
+    // The running service was replaced: its old process has ended, a new one runs.
+    EXPECT_EQ(WaitForSingleObject(oldService, driver::kAttemptLimitMs), WAIT_OBJECT_0);
+    CloseHandle(oldService);
+    EXPECT_TRUE(WaitUntil([] { return RouteService().running; }, driver::kAttemptLimitMs, 100));
     ExpectOneEntryOf(QM_NEXT_VERSION);
     EXPECT_TRUE(ReadAll(program) == built);
     EXPECT_TRUE(Exists(shortcut));
@@ -311,6 +354,7 @@ TEST_P(Installer, SilentRemovalTakesAllOfItsOwnAndLeavesTheUsersSettings) {
         << "left behind: " << ::testing::PrintToString(FolderEntries(folder));
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(ProgramEntries().empty());
+    EXPECT_FALSE(RouteService().installed);
     EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, SettingsStore::kProductKey, SettingsStore::kLoginNameValue), name);
 }
 

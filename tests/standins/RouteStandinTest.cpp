@@ -9,9 +9,9 @@ namespace {
 
 class RouteStandinTest : public StandinFixture {
 protected:
-    int Route(const std::string& arguments, std::string* output = nullptr) {
+    int Route(const std::string& arguments, std::string* output = nullptr, bool asStandardUser = false) {
         std::string ignored;
-        return RunCaptured("route " + arguments, output ? output : &ignored);
+        return RunCaptured("route " + arguments, output ? output : &ignored, 30000, asStandardUser);
     }
     std::string Print() {
         std::string output;
@@ -51,6 +51,30 @@ TEST_F(RouteStandinTest, DeletingARouteThatIsNotThereFailsWithElementNotFound) {
     std::string table = Print();
     EXPECT_EQ(table.find("10.200.40.23"), std::string::npos) << table;
     EXPECT_NE(table.find("192.168.56.1"), std::string::npos) << table;
+}
+
+TEST_F(RouteStandinTest, AStandardUsersChangesAreRefusedForWantOfElevationAndLogged) {
+    const std::string before = Print();
+    std::string output;
+    EXPECT_EQ(Route("ADD 10.200.32.0 MASK 255.255.252.0 10.200.40.23", &output, true), 1);
+    EXPECT_EQ(output, "The requested operation requires elevation.\r\n");
+    EXPECT_EQ(Route("DELETE 0.0.0.0 10.200.40.23", &output, true), 1);
+    EXPECT_EQ(output, "The requested operation requires elevation.\r\n");
+    EXPECT_EQ(Route("-f", &output, true), 1);
+    // Reading the table needs no elevation.
+    EXPECT_EQ(Route("PRINT", &output, true), 0);
+    EXPECT_EQ(output, before);
+    EXPECT_EQ(Print(), before);
+
+    std::vector<LogLine> runs = RouteRuns();
+    ASSERT_EQ(runs.size(), 6u);
+    EXPECT_EQ(runs[0].Get("elevated"), "1");
+    for (size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(runs[i].Get("elevated"), "0");
+        EXPECT_EQ(runs[i].Get("refused"), "elevation");
+    }
+    EXPECT_EQ(runs[4].Get("elevated"), "0");
+    EXPECT_EQ(runs[4].Get("refused"), "");
 }
 
 TEST_F(RouteStandinTest, MalformedCommandsAreRefused) {

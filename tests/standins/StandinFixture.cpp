@@ -1,5 +1,7 @@
 #include "StandinFixture.h"
 
+#include "StandardUser.h"
+
 #include <shlobj.h>
 #include <fstream>
 #include <sstream>
@@ -78,7 +80,8 @@ std::map<std::string, std::string> StandinFixture::StoredEntry(const std::string
     return settings;
 }
 
-int StandinFixture::RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs) {
+int StandinFixture::RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs,
+                                bool asStandardUser) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
@@ -91,8 +94,10 @@ int StandinFixture::RunCaptured(const std::string& commandLine, std::string* out
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION child = {};
     std::string line = commandLine;
-    BOOL started =
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
+    BOOL started = asStandardUser ? driver::CreateStandardUserProcess(nullptr, &line[0], TRUE, CREATE_NO_WINDOW,
+                                                                      nullptr, nullptr, &startup, &child)
+                                  : CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                                   nullptr, &startup, &child);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);

@@ -37,7 +37,9 @@ protected:
 
     // Runs a command line with its output captured; returns the exit code, or
     // -1 when it cannot start or does not end within the limit.
-    static int RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs = 30000);
+    // asStandardUser: with the filtered token of a user without elevation.
+    static int RunCaptured(const std::string& commandLine, std::string* output, DWORD limitMs = 30000,
+                           bool asStandardUser = false);
 
     // None in a child run by one of the tests, which works in its parent's files.
     std::unique_ptr<driver::StandinWorld> m_world;

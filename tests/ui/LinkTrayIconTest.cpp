@@ -59,7 +59,7 @@ const char kUpTip[] = "Quillmarsh VPN: connected\nVPN link up since 09:30:00\nCl
 
 TEST_F(LinkTrayIconTest, IsAddedWithTheFourthVersionOfCallbacks) {
     LinkTrayIcon tray;
-    tray.ShowLink(nullptr, LinkState::Connected, kUpText, connected, kBaseDpi);
+    tray.ShowLink(nullptr, LinkState::Connected, false, kUpText, connected, kBaseDpi);
     ASSERT_GE(g_calls.size(), 2u);
     EXPECT_EQ(g_calls[0].first, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(g_calls[1].first, static_cast<DWORD>(NIM_SETVERSION));
@@ -71,18 +71,29 @@ TEST_F(LinkTrayIconTest, IsAddedWithTheFourthVersionOfCallbacks) {
 // state's picture drawn at the small-icon size of the new scale.
 TEST_F(LinkTrayIconTest, ANewScaleKeepsTheTooltipAndGivesSmallPicturesOfItsSize) {
     LinkTrayIcon tray;
-    tray.ShowLink(nullptr, LinkState::Connected, kUpText, connected, kBaseDpi);
+    tray.ShowLink(nullptr, LinkState::Connected, false, kUpText, connected, kBaseDpi);
     tray.ShowAgain(nullptr, connected, 2 * kBaseDpi);
     EXPECT_STREQ(Last(NIM_MODIFY).szTip, kUpTip);
     EXPECT_EQ(tray.linkText(), kUpText);
 
-    tray.ShowLink(nullptr, LinkState::Reconnecting, "VPN link down since 09:31:00", connected, 2 * kBaseDpi);
+    tray.ShowLink(nullptr, LinkState::Reconnecting, false, "VPN link down since 09:31:00", connected, 2 * kBaseDpi);
     HICON warning = Last(NIM_MODIFY).hIcon;
     EXPECT_NE(warning, LoadIcon(nullptr, IDI_WARNING)) << "the shared big picture, shrunk by the shell";
     const UINT dpi = 2 * kBaseDpi;
     EXPECT_EQ(IconWidth(warning), ScaleToDpi(GetSystemMetrics(SM_CXSMICON), dpi)) << "the small icon of 200 %";
     tray.ShowAgain(nullptr, connected, 2 * kBaseDpi);
     EXPECT_STREQ(Last(NIM_MODIFY).szTip, "Quillmarsh VPN: reconnecting\nVPN link down since 09:31:00");
+}
+
+// Up, but some route commands failed: never the quiet "connected" picture.
+TEST_F(LinkTrayIconTest, AnUnroutedLinkShowsTheWarningWithABalloonFromItsFirstReport) {
+    LinkTrayIcon tray;
+    tray.ShowLink(nullptr, LinkState::Connected, true, kUpText, connected, kBaseDpi);
+    EXPECT_NE(Last(NIM_ADD).hIcon, connected);
+    EXPECT_EQ(std::string(Last(NIM_ADD).szTip).rfind(std::string("Quillmarsh VPN: ") + kUnroutedText, 0), 0u);
+    EXPECT_STREQ(Last(NIM_MODIFY).szInfo, kUnroutedText);
+    tray.ShowAgain(nullptr, connected, kBaseDpi);
+    EXPECT_NE(Last(NIM_MODIFY).hIcon, connected) << "a new scale keeps the warning";
 }
 
 TEST_F(LinkTrayIconTest, TheSupportLogOpensWithComOnTheCallingThread) {
