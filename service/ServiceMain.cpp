@@ -3,6 +3,7 @@
 // routing table. Runs as LocalSystem under the service control manager.
 #include <windows.h>
 
+#include <RouteServiceClient.h>
 #include <RouteServiceProtocol.h>
 #include <SupportLog.h>
 
@@ -17,16 +18,6 @@ const SupportLog::Place kServiceLog = {
     "control",           "service",
     true,
 };
-
-bool TokenIsElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    TOKEN_ELEVATION elevation;
-    DWORD size = 0;
-    BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return !known || elevation.TokenIsElevated != 0;
-}
 
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 HANDLE g_stop = nullptr;
@@ -72,7 +63,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
         return;
     }
     SupportLog::Write("Serving on %s as process %lu, token %s", kRouteServicePipe, GetCurrentProcessId(),
-                      TokenIsElevated() ? "elevated" : "NOT elevated: route changes will be refused");
+                      kRealRouteClientSeams.ownTokenIsElevated() ? "elevated" : "NOT elevated: route changes will be refused");
     SetState(SERVICE_RUNNING);
     ServeRoutePipe(pipe, g_stop);
     CloseHandle(pipe);
