@@ -16,7 +16,6 @@
 #include "LiveConnections.h"
 #include "Phonebook.h"
 #include "Scenario.h"
-#include "RouteTable.h"
 
 namespace {
 
@@ -233,12 +232,10 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
 
     if (result == 0 || scenario.Text("dial.handle", "yes") != "no")
         *connection = Connections::Open(result == 0, result, scenario.Number("drop.serial", 0));
-    if (result == 0) {
-        const std::string client = scenario.Text("projection.client", kDefaultClientAddress);
-        LiveConnections::Publish(*connection, FieldText(params->szEntryName), client,
+    if (result == 0)
+        LiveConnections::Publish(*connection, FieldText(params->szEntryName),
+                                 scenario.Text("projection.client", kDefaultClientAddress),
                                  scenario.Text("projection.server", kDefaultServerAddress));
-        RouteTable::AddTunnelDefaultRoute(client);
-    }
     log.Handle("conn", *connection);
     return Finish(log, result);
 }

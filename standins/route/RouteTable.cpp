@@ -69,12 +69,3 @@ bool RouteTable::Save() const {
         file << route.destination << ' ' << route.mask << ' ' << route.gateway << ' ' << route.metric << '\n';
     return static_cast<bool>(file);
 }
-
-void RouteTable::AddTunnelDefaultRoute(const std::string& clientAddress) {
-    RouteTable table(DefaultPath());
-    table.Load();
-    for (const Route& route : table.routes)
-        if (route.destination == "0.0.0.0" && route.mask == "0.0.0.0" && route.gateway == clientAddress) return;
-    table.routes.push_back(Route{"0.0.0.0", "0.0.0.0", clientAddress, 1});
-    table.Save();
-}

@@ -33,11 +33,6 @@ public:
     bool Load();
     bool Save() const;
 
-    // What a desk's RAS does when a connection that uses the remote network's
-    // default gateway comes up: the tunnel's own default route, through the
-    // connection's client address, unless the table has it already.
-    static void AddTunnelDefaultRoute(const std::string& clientAddress);
-
 private:
     std::string m_path;
 };
