@@ -54,6 +54,16 @@ protected:
 
     void PressF8() const { ASSERT_TRUE(Keyboard::postKey(Control(IDC_USER_ID), VK_F8)); }
 
+    // A dial that lasts until the test sets the event returned (the caller
+    // closes it).
+    HANDLE HoldTheDial() {
+        const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
+        HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
+        standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
+                               "\n");
+        return dialRelease;
+    }
+
     bool WaitForStatus(const std::string& text, DWORD timeoutMs = kAttemptLimitMs) const {
         return WaitUntil([&] { return Control(IDC_STATUS).text() == text; }, timeoutMs);
     }
@@ -289,10 +299,7 @@ TEST_F(Diagnostic, StripRunsThroughTheFramesAndIsGoneAfterReady) {
 TEST_F(Diagnostic, AMoveToAnotherScaleKeepsTheStripAndTheStatusAreaInProportion) {
     Frames atDouble(IDB_PROGRESS_200_FIRST), atSingle;
     ASSERT_TRUE(atDouble.complete() && atSingle.complete());
-    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
-    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
-    standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
-                           "\n");
+    HANDLE dialRelease = HoldTheDial();
     StartProduct();
     PressF8();
     EXPECT_TRUE(WaitUntil([&] { return atSingle.identify(CaptureStrip()) != 0; }, kReactionLimitMs));
@@ -327,10 +334,13 @@ TEST_F(Diagnostic, WithAnimationsOffTheStripHoldsOneFrameUntilReady) {
     Frames frames;
     ASSERT_TRUE(frames.complete());
     ASSERT_TRUE(SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(FALSE), 0));
-    const std::string release = "qm-e2e-dial-release-" + std::to_string(GetCurrentProcessId());
-    HANDLE dialRelease = CreateEventA(nullptr, TRUE, FALSE, release.c_str());
-    standins.writeScenario("dial.delay_ms=" + std::to_string(kAttemptLimitMs) + "\ndial.release_event=" + release +
-                           "\n");
+    // The setting is the whole session's: back on however the test ends, or
+    // every later strip test in this prefix would see a still strip.
+    struct AnimationsBackOn {
+        UINT action;
+        ~AnimationsBackOn() { SystemParametersInfoA(action, 0, reinterpret_cast<void*>(TRUE), 0); }
+    } animationsBackOn{kSetClientAreaAnimation};
+    HANDLE dialRelease = HoldTheDial();
     StartProduct();
     PressF8();
     EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == IDB_PROGRESS_4; }, kReactionLimitMs));
@@ -342,7 +352,6 @@ TEST_F(Diagnostic, WithAnimationsOffTheStripHoldsOneFrameUntilReady) {
     ASSERT_TRUE(WaitForStatus(ExpectedStatus()));
     EXPECT_TRUE(WaitUntil([&] { return frames.identify(CaptureStrip()) == 0; }, kReactionLimitMs));
     CloseHandle(dialRelease);
-    SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(TRUE), 0);
 }
 
 // High contrast on, as the stand-in tells the running program, in a dark
