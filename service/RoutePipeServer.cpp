@@ -76,6 +76,19 @@ DWORD Transfer(HANDLE pipe, bool write, void* data, DWORD size, HANDLE stop, DWO
     return error;
 }
 
+// Reads what is left of a message longer than a request, so that the client's
+// close, not the rest of its message, is what the server waits for after the
+// answer: a disconnect while the answer is unread throws the answer away.
+// A client that never ends its message is cut off at the time limit.
+void DrainMessage(HANDLE pipe, HANDLE stop) {
+    const DWORD started = GetTickCount();
+    BYTE rest[kReadRoom];
+    DWORD size = 0;
+    while (Transfer(pipe, false, rest, sizeof rest, stop, size) == ERROR_MORE_DATA &&
+           GetTickCount() - started < kClientTimeLimit) {
+    }
+}
+
 void ServeClient(HANDLE pipe, HANDLE stop) {
     RouteCaller caller;
     caller.processId = ClientProcessId(pipe);
@@ -90,6 +103,7 @@ void ServeClient(HANDLE pipe, HANDLE stop) {
         SupportLog::Write("Refused process %lu (user %s): %s within %lu ms", caller.processId, caller.user.GetString(),
                           RouteRefusalText(RouteRefusal::NoRequest), kClientTimeLimit);
     } else if (error == ERROR_MORE_DATA) {
+        DrainMessage(pipe, stop);
         answer = RefusalAnswer(RouteRefusal::WrongSize);
         SupportLog::Write("Refused process %lu (user %s): %s (more than %lu bytes)", caller.processId,
                           caller.user.GetString(), RouteRefusalText(RouteRefusal::WrongSize), kReadRoom);

@@ -14,7 +14,7 @@ namespace {
 
 bool g_firmConnected = false;
 int g_enumCalls = 0;
-int g_commandsRun = 0;
+LONG g_commandsRun = 0;
 
 DWORD WINAPI FakeEnum(RasConn412* connections, LPDWORD, LPDWORD count) {
     ++g_enumCalls;
@@ -31,8 +31,15 @@ DWORD WINAPI FakeProjection(HRASCONN, RASPROJECTION, LPVOID info, LPDWORD) {
     return 0;
 }
 
+LONG g_runsInFlight = 0;
+LONG g_mostRunsInFlight = 0;
+
 DWORD FakeRun(const char*, CString, DWORD) {
-    ++g_commandsRun;
+    LONG inFlight = InterlockedIncrement(&g_runsInFlight);
+    if (inFlight > g_mostRunsInFlight) InterlockedExchange(&g_mostRunsInFlight, inFlight);
+    InterlockedIncrement(&g_commandsRun);
+    Sleep(10);
+    InterlockedDecrement(&g_runsInFlight);
     return 0;
 }
 
@@ -50,6 +57,7 @@ protected:
     void SetUp() override {
         g_firmConnected = false;
         g_enumCalls = g_commandsRun = 0;
+        g_runsInFlight = g_mostRunsInFlight = 0;
         g_serviceProcessId = GetCurrentProcessId();
         g_routeServiceSeams = {FakeEnum, FakeProjection, FakeRun};
         g_routeClientSeams.serviceProcessId = ServiceProcessIdForTest;
@@ -84,7 +92,9 @@ protected:
         SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
         if (!bytes.empty())
             EXPECT_TRUE(WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr));
-        // The server's own time limit ends a silent client's wait.
+        // A client slow to take its answer still gets it; the server's own
+        // time limit ends a silent client's wait.
+        Sleep(200);
         EXPECT_TRUE(ReadFile(pipe, &answer, sizeof answer, &done, nullptr)) << GetLastError();
         EXPECT_EQ(done, sizeof answer);
         CloseHandle(pipe);
@@ -121,6 +131,28 @@ TEST_F(RoutePipeTest, RefusesWhatIsNotARequestAndKeepsServing) {
     EXPECT_STREQ(answer.clientAddress, "10.200.41.5");
     EXPECT_EQ(answer.commandCount, 5u);
     EXPECT_EQ(g_commandsRun, 5);
+}
+
+DWORD WINAPI AskToApply(LPVOID answered) {
+    RouteAnswer answer;
+    CString why;
+    if (AskRouteService(RouteVerb::ApplyRoutes, answer, why) && answer.refusal == RouteRefusal::None &&
+        answer.commandCount == 5)
+        InterlockedIncrement(static_cast<LONG*>(answered));
+    return 0;
+}
+
+TEST_F(RoutePipeTest, AFloodOfRequestsIsAnsweredOneRouteRunAtATime) {
+    g_firmConnected = true;
+    LONG answered = 0;
+    HANDLE clients[6];
+    for (HANDLE& client : clients) client = CreateThread(nullptr, 0, AskToApply, &answered, 0, nullptr);
+    EXPECT_EQ(WaitForMultipleObjects(6, clients, TRUE, 60000), WAIT_OBJECT_0);
+    for (HANDLE client : clients) CloseHandle(client);
+    EXPECT_EQ(answered, 6);
+    EXPECT_EQ(g_commandsRun, 30);
+    EXPECT_EQ(g_mostRunsInFlight, 1);
+    EXPECT_EQ(Ask(RouteVerb::Status), RouteRefusal::None);
 }
 
 TEST_F(RoutePipeTest, NoSecondInstanceOfThePipeCanBeMade) {
