@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the exe and both packages signed, into build-signed/ (or
 # $QM_SIGNED_BUILD_DIR), with a throwaway self-signed code-signing certificate,
-# and verifies every signature with osslsigncode: the exe, the NSIS set-up, the
-# uninstaller that the set-up writes, and the MSI. One line per file; exits
+# and verifies every signature with osslsigncode: the exe, the route service,
+# the NSIS set-up, the uninstaller that the set-up writes, and the MSI. One
+# line per file; exits
 # non-zero when any of them fails. Quick when all is there: the certificate is
 # kept, outside the source tree, until it is about to expire.
 set -euo pipefail
@@ -42,7 +43,7 @@ echo "sign-check: building the signed exe and packages in $build" >&2
 cmake --build "$build" -j"$(nproc)" --target QuillmarshVPN installer installer_msi >/dev/null
 
 failed=0
-for file in bin/QuillmarshVPN.exe installer/QuillmarshVPN-setup.exe installer/QuillmarshVPN-uninstall.exe \
+for file in bin/QuillmarshVPN.exe bin/QuillmarshVPNService.exe installer/QuillmarshVPN-setup.exe installer/QuillmarshVPN-uninstall.exe \
             installer/QuillmarshVPN.msi; do
   if out=$(osslsigncode verify -CAfile "$cert" -in "$build/$file" 2>&1) && grep -q '^Signature verification: ok' <<<"$out"; then
     signer=$(sed -n 's/^[[:space:]]*Subject: //p' <<<"$out" | head -1)
