@@ -2,7 +2,9 @@
 // the stand-ins, RUNS for each number of status polls the RAS stand-in answers
 // after the hang-up (0, 1 and 5), and prints, as Markdown, the attempt's own
 // overhead stage by stage, the dialog's longest answer while it runs, the
-// teardown, and the memory of a running attempt against the bare dialog's.
+// teardown, and the memory of a running attempt against the bare dialog's;
+// then RUNS more attempts by a standard user, whose routes the route service
+// runs, against the same steps of the elevated program's own route commands.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +15,8 @@
 #include "MeasureAttempt.h"
 #include "MeasureStart.h"
 #include "ProductSession.h"
+#include "RouteServiceDesk.h"
+#include "StandinWorld.h"
 #include "Summary.h"
 
 using bench::AttemptOptions;
@@ -64,6 +68,48 @@ std::string Spread(const Summary& s, const char* format) {
     return text;
 }
 
+struct RouteStep {
+    const char* name;
+    double (*value)(const AttemptSample&);
+};
+
+const RouteStep kRouteSteps[] = {
+    {"The projection to the first route command's start", [](const AttemptSample& s) { return s.toFirstRouteMs; }},
+    {"The five route commands, the first one's start to the last one's end",
+     [](const AttemptSample& s) { return s.routesMs - s.toFirstRouteMs; }},
+    {"The last route command's end to the client's creation", [](const AttemptSample& s) { return s.clientStartMs; }},
+    {"The whole route step, the projection to the client's creation",
+     [](const AttemptSample& s) { return s.routesMs + s.clientStartMs; }},
+};
+
+std::vector<double> StepValues(const std::vector<AttemptSample>& samples, const RouteStep& step) {
+    std::vector<double> values;
+    for (const AttemptSample& sample : samples) values.push_back(step.value(sample));
+    return values;
+}
+
+// Attempts by a standard user with the route service installed for them.
+bool MeasureThroughService(AttemptOptions options, int runs, std::vector<AttemptSample>& samples) {
+    options.throughService = true;
+    options.hangUpPolls = 0;
+    driver::StandinWorld world(options.folder);
+    driver::RouteServiceDesk service(world);
+    std::string why;
+    if (!service.install(why)) {
+        std::fprintf(stderr, "qm_attempt_bench: the route service: %s\n", why.c_str());
+        return false;
+    }
+    for (int i = 0; i < runs; ++i) {
+        AttemptSample sample = bench::MeasureAttempt(options);
+        if (!sample.ok) {
+            std::fprintf(stderr, "qm_attempt_bench: attempt through the route service: %s\n", sample.failure.c_str());
+            return false;
+        }
+        samples.push_back(sample);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,6 +149,8 @@ int main(int argc, char** argv) {
             all.push_back(sample);
         }
     }
+    std::vector<AttemptSample> throughService;
+    if (!MeasureThroughService(options, runs, throughService)) return 1;
 
     std::printf("%d login attempts for each of %d, %d and %d status polls after the hang-up; the RAS stand-in "
                 "takes %lu ms to dial, which is left out of every overhead. Medians with the interquartile "
@@ -145,5 +193,19 @@ int main(int argc, char** argv) {
     for (size_t k = 0; k < byPolls.size(); ++k)
         std::printf("| %d | %s ms |\n", kPolls[k],
                     Spread(Summary(Values(byPolls[k], &AttemptSample::teardownMs)), "%.1f").c_str());
+
+    std::printf("\nThe route step through the route service: %d attempts by a standard user, whose program asks "
+                "the service over its pipe and the service runs the five commands, against the elevated program "
+                "running them itself (the %d attempts above with no status poll after the hang-up). The first and "
+                "third rows' differences are the pipe's round trip with the service's own work around the commands "
+                "(finding the connection and its address).\n\n",
+                runs, runs);
+    std::printf("| Step | The program's own commands (elevated) | Through the route service (standard user) | "
+                "Difference of the medians |\n|---|---|---|---|\n");
+    for (const RouteStep& step : kRouteSteps) {
+        Summary own(StepValues(byPolls[0], step)), service(StepValues(throughService, step));
+        std::printf("| %s | %s ms | %s ms | %+.1f ms |\n", step.name, Spread(own, "%.1f").c_str(),
+                    Spread(service, "%.1f").c_str(), service.median() - own.median());
+    }
     return 0;
 }

@@ -71,6 +71,7 @@ private:
     bool startProduct() {
         driver::ProductSession::Options start;
         start.environment = m_standins.environment();
+        start.asStandardUser = m_options.throughService;
         if (!m_session.start(start)) return fail("CreateProcess error " + std::to_string(m_session.lastError()));
         m_window = m_session.waitForWindow();
         return m_window ? true : fail("the login window did not appear");
@@ -133,16 +134,24 @@ private:
             fail("the stand-ins' logs miss a step (" + std::to_string(routes.size()) + " route commands)");
             return;
         }
-        ULONGLONG lastRouteEnd = 0;
+        ULONGLONG firstRouteStart = routes.front().Time("start"), lastRouteEnd = 0;
         for (const LogLine& run : routes) {
             ULONGLONG start = run.Time("start"), end = run.Time("end");
             m_sample.routesInsideMs += Ms(start, end);
+            firstRouteStart = std::min(firstRouteStart, start);
             lastRouteEnd = std::max(lastRouteEnd, end);
+            // The service's commands run elevated; a refused one means the
+            // attempt did not take the path it measures.
+            if (run.Get("exit") != "0" && run.Get("args").rfind("ADD ", 0) == 0) {
+                fail("route " + run.Get("args") + " exited " + run.Get("exit"));
+                return;
+            }
         }
         const double delay = m_options.dialDelayMs;
         m_sample.toDialMs = Ms(m_clicked, dial);
         m_sample.dialMs = Ms(dial, projection) - delay;
         m_sample.routesMs = Ms(projection, lastRouteEnd);
+        m_sample.toFirstRouteMs = Ms(projection, firstRouteStart);
         m_sample.clientStartMs = Ms(lastRouteEnd, clientCreated);
         m_sample.hideAfterClientMs = Ms(clientCreated, m_hidden);
         m_sample.overheadMs = Ms(m_clicked, clientCreated) - delay;

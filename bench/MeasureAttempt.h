@@ -16,6 +16,9 @@ struct AttemptOptions {
     // The name of a folder of the benchmark's own, in the temporary folder,
     // for the stand-ins' logs and scenario.
     std::string folder;
+    // The program started with a standard user's token, so that the route
+    // service installed on the desk runs the route commands for it.
+    bool throughService = false;
 };
 
 struct AttemptSample {
@@ -29,6 +32,8 @@ struct AttemptSample {
     double dialMs = 0;
     // The projection query to the end of the last route command.
     double routesMs = 0;
+    // Of which the projection query to the start of the first route command.
+    double toFirstRouteMs = 0;
     // Of which the route children spent running their own main().
     double routesInsideMs = 0;
     // The end of the last route command to the client's creation.

@@ -11,7 +11,8 @@
 # wow64); each configuration's figures replace only its own part of the page.
 # QM_BENCH_EARLIER names another build of QuillmarshVPN.exe that takes its turn
 # in the same start-up rounds; QM_BENCH_ONLY=startup runs those rounds alone and
-# prints their figures instead of writing the page.
+# prints their figures instead of writing the page, QM_BENCH_ONLY=attempts the
+# login attempts (with the route service's) alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${QM_BUILD_DIR:-$top/build}"
@@ -60,13 +61,18 @@ wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 echo "bench: $runs runs of each program on display $DISPLAY, Wine prefix $prefix" >&2
 earlier=()
 [ -z "${QM_BENCH_EARLIER:-}" ] || earlier=("$(winepath -w "$QM_BENCH_EARLIER" 2>/dev/null)")
-figures=$(wine "$build/bin/qm_bench.exe" "$runs" "${earlier[@]}" </dev/null | tr -d '\r')
+figures=
+[ "${QM_BENCH_ONLY:-}" = attempts ] || figures=$(wine "$build/bin/qm_bench.exe" "$runs" "${earlier[@]}" </dev/null | tr -d '\r')
 if [ "${QM_BENCH_ONLY:-}" = startup ]; then
   echo "$figures"
   exit 0
 fi
-echo "bench: $runs login attempts for each teardown case" >&2
+echo "bench: $runs login attempts for each teardown case, and through the route service" >&2
 attempts=$(wine "$build/bin/qm_attempt_bench.exe" "$runs" </dev/null | tr -d '\r')
+if [ "${QM_BENCH_ONLY:-}" = attempts ]; then
+  echo "$attempts"
+  exit 0
+fi
 echo "bench: the support log's costs" >&2
 supportlog=$(wine "$build/bin/qm_log_bench.exe" </dev/null | tr -d '\r')
 echo "bench: a session whose link is dropped $runs times" >&2

@@ -2,76 +2,33 @@
 // against a route utility that refuses such a token, as Windows' does. With
 // the route service installed the firm's routes still go in, at the login and
 // at every restore; without it the refusals are told, not hidden.
-#include <fstream>
+#include <memory>
 
 #include "ProductTest.h"
-#include "RouteServiceProtocol.h"
+#include "RouteServiceDesk.h"
 
 using driver::WaitUntil;
 
 namespace e2e {
 namespace {
 
-const DWORD kServiceLimitMs = 30000;
-
 class StandardUserDesk : public ProductTest {
 protected:
     void SetUp() override {
         ProductTest::SetUp();
-        // The route runs of the service, whose environment is the service
-        // control manager's, share this test's table and log: the machine
-        // has one routing table.
-        std::ofstream desk(DeskFile(), std::ios::trunc);
-        desk << "QM_ROUTE_LOG=" << standins.routeLog() << "\r\nQM_ROUTE_TABLE=" << standins.routeTable() << "\r\n";
+        m_service = std::make_unique<driver::RouteServiceDesk>(standins);
     }
     void TearDown() override {
         ProductTest::TearDown();
-        RemoveService();
-        DeleteFileA(DeskFile().c_str());
-    }
-
-    static std::string DeskFile() {
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, sizeof windows);
-        return std::string(windows) + "\\Temp\\qm-route-desk.txt";
-    }
-
-    // Installs the service from beside this program and starts it.
-    void InstallService() {
-        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        ASSERT_NE(manager, nullptr) << GetLastError();
-        std::string path = "\"" + driver::ProductSession::BesideTestProgram("QuillmarshVPNService.exe") + "\"";
-        SC_HANDLE service = CreateServiceA(manager, kRouteServiceName, kRouteServiceDisplayName, SERVICE_ALL_ACCESS,
-                                           SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                           path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(service, nullptr) << GetLastError();
-        EXPECT_TRUE(StartServiceA(service, 0, nullptr)) << GetLastError();
-        EXPECT_TRUE(WaitForState(service, SERVICE_RUNNING));
-        CloseServiceHandle(service);
-        CloseServiceHandle(manager);
-    }
-
-    static void RemoveService() {
-        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        if (!manager) return;
-        SC_HANDLE service = OpenServiceA(manager, kRouteServiceName, SERVICE_ALL_ACCESS);
-        if (service) {
-            SERVICE_STATUS status;
-            ControlService(service, SERVICE_CONTROL_STOP, &status);
-            EXPECT_TRUE(WaitForState(service, SERVICE_STOPPED));
-            DeleteService(service);
-            CloseServiceHandle(service);
+        if (m_service) {
+            EXPECT_TRUE(m_service->remove());
         }
-        CloseServiceHandle(manager);
+        m_service.reset();
     }
 
-    static bool WaitForState(SC_HANDLE service, DWORD state) {
-        return WaitUntil(
-            [&] {
-                SERVICE_STATUS status;
-                return QueryServiceStatus(service, &status) && status.dwCurrentState == state;
-            },
-            kServiceLimitMs);
+    void InstallService() {
+        std::string why;
+        ASSERT_TRUE(m_service->install(why)) << why;
     }
 
     void LogIn() {
@@ -95,6 +52,8 @@ protected:
         for (const LogLine& run : runs) args.push_back(run.Get("args"));
         return args;
     }
+
+    std::unique_ptr<driver::RouteServiceDesk> m_service;
 };
 
 const std::vector<std::string> kFirstRoutes = {
