@@ -10,10 +10,18 @@ namespace {
 const DWORD kEventLiveRegionChanged = 0x8019; // EVENT_OBJECT_LIVEREGIONCHANGED
 const char kTextProperty[] = "QuillmarshVPN.AccessibleText";
 
+// The annotation service and the live-setting property, with the value that
+// asks a screen reader to read a change when it is done speaking.
+const CLSID kAccPropServicesClass = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+const IID kAccPropServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+const MSAAPROPID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+const LONG kPoliteLiveSetting = 1;
+
 typedef HRESULT(WINAPI* CreateStdAccessibleObjectCall)(HWND, LONG, REFIID, void**);
 typedef LRESULT(WINAPI* LresultFromObjectCall)(REFIID, WPARAM, LPUNKNOWN);
 typedef BSTR(WINAPI* SysAllocStringCall)(const OLECHAR*);
 typedef HRESULT(WINAPI* CoInitializeExCall)(LPVOID, DWORD);
+typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 
 // The accessibility calls, bound from the system folder on a client's first
 // request and kept for the life of the process.
@@ -21,6 +29,7 @@ struct AccessibilityLibrary {
     CreateStdAccessibleObjectCall createStdAccessibleObject = nullptr;
     LresultFromObjectCall lresultFromObject = nullptr;
     SysAllocStringCall sysAllocString = nullptr;
+    CoCreateInstanceCall coCreateInstance = nullptr;
     bool bound = false;
 };
 
@@ -38,6 +47,7 @@ const AccessibilityLibrary* Library() {
         // dialog's thread has not needed before.
         CoInitializeExCall coInitializeEx = Bind<CoInitializeExCall>("ole32.dll", "CoInitializeEx");
         if (coInitializeEx) coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        library.coCreateInstance = Bind<CoCreateInstanceCall>("ole32.dll", "CoCreateInstance");
         library.createStdAccessibleObject =
             Bind<CreateStdAccessibleObjectCall>("oleacc.dll", "CreateStdAccessibleObject");
         library.lresultFromObject = Bind<LresultFromObjectCall>("oleacc.dll", "LresultFromObject");
@@ -53,6 +63,10 @@ struct AccessibleText {
     WNDPROC previous = nullptr;
     wchar_t name[32] = L"";
     wchar_t description[64] = L"";
+    // A live region is annotated as one when a client first asks, through
+    // the annotation service kept here until the window goes.
+    bool liveRegion = false;
+    IAccPropServices* annotations = nullptr;
 };
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
@@ -173,11 +187,41 @@ private:
     SysAllocStringCall m_allocate;
 };
 
+// Annotates the window as a polite live region, once; a system without the
+// annotation service (or without live regions) simply has no annotation.
+void AnnotateLiveRegion(HWND window, AccessibleText& text, const AccessibilityLibrary& library) {
+    if (!text.liveRegion || text.annotations || !library.coCreateInstance) return;
+    text.liveRegion = false;
+    IAccPropServices* annotations = nullptr;
+    if (FAILED(library.coCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                                        kAccPropServicesInterface, reinterpret_cast<void**>(&annotations))) ||
+        !annotations)
+        return;
+    VARIANT polite;
+    polite.vt = VT_I4;
+    polite.lVal = kPoliteLiveSetting;
+    if (SUCCEEDED(annotations->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                           kLiveSettingProperty, polite)))
+        text.annotations = annotations;
+    else
+        annotations->Release();
+}
+
+// Annotations outlive their window unless cleared.
+void ClearAnnotations(HWND window, AccessibleText& text) {
+    if (!text.annotations) return;
+    text.annotations->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &kLiveSettingProperty,
+                                     1);
+    text.annotations->Release();
+    text.annotations = nullptr;
+}
+
 // The answer to WM_GETOBJECT for the window's own client object; 0 (the
 // system's answer) when the library or the object cannot be had.
-LRESULT AnswerForClient(HWND window, WPARAM flags, const AccessibleText& text) {
+LRESULT AnswerForClient(HWND window, WPARAM flags, AccessibleText& text) {
     const AccessibilityLibrary* library = Library();
     if (!library) return 0;
+    AnnotateLiveRegion(window, text, *library);
     IAccessible* system = nullptr;
     if (FAILED(library->createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
                                                   reinterpret_cast<void**>(&system))) ||
@@ -197,6 +241,7 @@ LRESULT CALLBACK AccessibleWindowProc(HWND window, UINT message, WPARAM wParam, 
         const LRESULT answer = AnswerForClient(window, wParam, *text);
         if (answer) return answer;
     } else if (message == WM_NCDESTROY) {
+        ClearAnnotations(window, *text);
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropA(window, kTextProperty);
         delete text;
@@ -222,6 +267,11 @@ AccessibleText* TextOf(HWND window) {
 void SetAccessibleName(HWND window, const wchar_t* name) {
     if (AccessibleText* text = TextOf(window))
         lstrcpynW(text->name, name ? name : L"", sizeof text->name / sizeof text->name[0]);
+}
+
+void MarkLiveRegion(HWND window) {
+    if (AccessibleText* text = TextOf(window))
+        if (!text->annotations) text->liveRegion = true;
 }
 
 void SetAccessibleDescription(HWND window, const char* description) {

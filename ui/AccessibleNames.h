@@ -10,6 +10,10 @@
 // with the system's object for it, named `name` (null keeps the system's name).
 void SetAccessibleName(HWND window, const wchar_t* name);
 
+// `window`'s text changes are read as those of a polite live region, where the
+// system has live regions: the annotation is made when a client first asks.
+void MarkLiveRegion(HWND window);
+
 // The description a client reads for `window` (null or empty for none); a
 // change is announced to the clients listening.
 void SetAccessibleDescription(HWND window, const char* description);

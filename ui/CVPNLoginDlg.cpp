@@ -93,6 +93,7 @@ BOOL CVPNLoginDlg::OnInitDialog() {
     SetAccessibleName(m_userEdit.GetSafeHwnd(), L"User ID");
     SetAccessibleName(m_passwordEdit.GetSafeHwnd(), L"Password");
     SetAccessibleName(GetDlgItem(IDC_STATUS)->GetSafeHwnd(), L"Status");
+    MarkLiveRegion(GetDlgItem(IDC_STATUS)->GetSafeHwnd());
 
     GetDlgItem(IDOK)->EnableWindow(FALSE);
     GetDlgItem(IDC_STATUS)->ShowWindow(SW_HIDE);
