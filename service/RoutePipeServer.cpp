@@ -8,12 +8,6 @@
 
 namespace {
 
-// Network logons and anonymous callers are refused outright, and nobody,
-// the service included, may make another instance of the pipe: a second
-// server could only be someone posing as the service. Then the system has
-// full control and interactive users may read and write.
-const char kPipeAccess[] = "D:P(D;;GA;;;NU)(D;;GA;;;AN)(D;;0x4;;;WD)(A;;GA;;;SY)(A;;GRGW;;;IU)";
-
 // Room for more than a request, so that a longer message is seen as such.
 const DWORD kReadRoom = 256;
 

@@ -4,6 +4,12 @@
 // client at a time, each within a time limit.
 #include <windows.h>
 
+// Network logons and anonymous callers are refused outright, and nobody,
+// the service included, may make another instance of the pipe: a second
+// server could only be someone posing as the service. Then the system has
+// full control and interactive users may read and write.
+constexpr char kPipeAccess[] = "D:P(D;;GA;;;NU)(D;;GA;;;AN)(D;;0x4;;;WD)(A;;GA;;;SY)(A;;GRGW;;;IU)";
+
 // How long a client may take to send its request, and to take its answer.
 const DWORD kClientTimeLimit = 5000;
 

@@ -3,6 +3,8 @@
 // is still answered; no second instance; and the program's check of the server.
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
 #include <string>
 #include <vector>
 
@@ -153,6 +155,49 @@ TEST_F(RoutePipeTest, AFloodOfRequestsIsAnsweredOneRouteRunAtATime) {
     EXPECT_EQ(g_commandsRun, 30);
     EXPECT_EQ(g_mostRunsInFlight, 1);
     EXPECT_EQ(Ask(RouteVerb::Status), RouteRefusal::None);
+}
+
+// Whether the system keeps the generic rights as given (Wine) or mapped to the
+// pipe's own (Windows), what each entry allows or denies is the same.
+TEST_F(RoutePipeTest, ThePipeDeniesEveryoneASecondInstanceAndNetworkAndAnonymousCallersEverything) {
+    struct Entry {
+        WELL_KNOWN_SID_TYPE who;
+        BYTE type;
+        ACCESS_MASK rights;
+    };
+    const Entry expected[] = {
+        {WinNetworkSid, ACCESS_DENIED_ACE_TYPE, FILE_ALL_ACCESS},
+        {WinAnonymousSid, ACCESS_DENIED_ACE_TYPE, FILE_ALL_ACCESS},
+        // Before the interactive users' entry, whose write right holds it.
+        {WinWorldSid, ACCESS_DENIED_ACE_TYPE, FILE_CREATE_PIPE_INSTANCE},
+        {WinLocalSystemSid, ACCESS_ALLOWED_ACE_TYPE, FILE_ALL_ACCESS},
+        {WinInteractiveSid, ACCESS_ALLOWED_ACE_TYPE, FILE_GENERIC_READ | FILE_GENERIC_WRITE},
+    };
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(m_handles[0], SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    EXPECT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    ASSERT_NE(dacl, nullptr);
+    ASSERT_EQ(dacl->AceCount, sizeof expected / sizeof expected[0]);
+    GENERIC_MAPPING pipeRights = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;  // a denying entry has the same layout
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof sid;
+        ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, sid, &size));
+        EXPECT_TRUE(EqualSid(&ace->SidStart, sid)) << i;
+        EXPECT_EQ(ace->Header.AceType, expected[i].type) << i;
+        ACCESS_MASK rights = ace->Mask;
+        MapGenericMask(&rights, &pipeRights);
+        EXPECT_EQ(rights, expected[i].rights) << i;
+    }
+    LocalFree(descriptor);
 }
 
 TEST_F(RoutePipeTest, NoSecondInstanceOfThePipeCanBeMade) {
