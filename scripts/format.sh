@@ -4,5 +4,5 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-find app bench diag framework login res settings standins supportlog systemlib tests ui vpn \
+find app bench diag framework login res service settings standins supportlog systemlib tests ui vpn \
      -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 | xargs -0 /usr/bin/clang-format -i --style=file

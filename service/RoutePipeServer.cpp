@@ -15,8 +15,8 @@ typedef BOOL(WINAPI* GetNamedPipeClientProcessIdProc)(HANDLE pipe, PULONG proces
 
 DWORD ClientProcessId(HANDLE pipe) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto query = kernel ? reinterpret_cast<GetNamedPipeClientProcessIdProc>(reinterpret_cast<void*>(
-                              GetProcAddress(kernel, "GetNamedPipeClientProcessId")))
+    auto query = kernel ? reinterpret_cast<GetNamedPipeClientProcessIdProc>(
+                              reinterpret_cast<void*>(GetProcAddress(kernel, "GetNamedPipeClientProcessId")))
                         : nullptr;
     ULONG processId = 0;
     if (!query || !query(pipe, &processId)) return 0;
@@ -54,8 +54,8 @@ DWORD Transfer(HANDLE pipe, bool write, void* data, DWORD size, HANDLE stop, DWO
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!overlapped.hEvent) return GetLastError();
     done = 0;
-    BOOL finished = write ? WriteFile(pipe, data, size, nullptr, &overlapped)
-                          : ReadFile(pipe, data, size, nullptr, &overlapped);
+    BOOL finished =
+        write ? WriteFile(pipe, data, size, nullptr, &overlapped) : ReadFile(pipe, data, size, nullptr, &overlapped);
     DWORD error = finished ? 0 : GetLastError();
     if (!finished && error == ERROR_IO_PENDING) {
         HANDLE waits[] = {overlapped.hEvent, stop};
@@ -79,8 +79,7 @@ void DrainMessage(HANDLE pipe, HANDLE stop) {
     BYTE rest[kReadRoom];
     DWORD size = 0;
     while (Transfer(pipe, false, rest, sizeof rest, stop, size) == ERROR_MORE_DATA &&
-           GetTickCount() - started < kClientTimeLimit) {
-    }
+           GetTickCount() - started < kClientTimeLimit) {}
 }
 
 void ServeClient(HANDLE pipe, HANDLE stop) {
@@ -130,10 +129,10 @@ HANDLE CreateRoutePipe(DWORD& error) {
     }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
     // One instance: clients take turns, and a route run is never shared.
-    HANDLE pipe = CreateNamedPipeA(kRouteServicePipe, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE |
-                                                          FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                   1, sizeof(RouteAnswer), kReadRoom, 0, &attributes);
+    HANDLE pipe =
+        CreateNamedPipeA(kRouteServicePipe, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                         sizeof(RouteAnswer), kReadRoom, 0, &attributes);
     error = pipe == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     LocalFree(descriptor);
     return pipe;

@@ -23,7 +23,8 @@ FARPROC RasEntryPoint(const char* name) {
 }
 
 DWORD WINAPI EnumConnections(RasConn412* connections, LPDWORD size, LPDWORD count) {
-    auto call = reinterpret_cast<RasEnumConnectionsAProc>(reinterpret_cast<void*>(RasEntryPoint("RasEnumConnectionsA")));
+    auto call =
+        reinterpret_cast<RasEnumConnectionsAProc>(reinterpret_cast<void*>(RasEntryPoint("RasEnumConnectionsA")));
     return call ? call(connections, size, count) : ERROR_PROC_NOT_FOUND;
 }
 
@@ -64,9 +65,9 @@ RouteRefusal FindFirmConnection(const CString& entryName, char (&clientAddress)[
     if (count > kMaxConnections) count = kMaxConnections;
     for (DWORD i = 0; i < count; ++i) {
         const RasConn412& connection = connections[i];
-        if (entryName.CompareNoCase(CString(connection.szEntryName,
-                                            static_cast<int>(strnlen(connection.szEntryName,
-                                                                     sizeof connection.szEntryName)))) != 0)
+        if (entryName.CompareNoCase(
+                CString(connection.szEntryName,
+                        static_cast<int>(strnlen(connection.szEntryName, sizeof connection.szEntryName)))) != 0)
             continue;
         RasPppIp48 projection;
         ZeroMemory(&projection, sizeof projection);
@@ -76,8 +77,7 @@ RouteRefusal FindFirmConnection(const CString& entryName, char (&clientAddress)[
         if (detail != 0) return RouteRefusal::NoAddress;
         projection.szIpAddress[sizeof projection.szIpAddress - 1] = '\0';
         // The address ends every command line: nothing else may stand there.
-        if (!IsDottedQuad(projection.szIpAddress) ||
-            std::strlen(projection.szIpAddress) >= sizeof clientAddress)
+        if (!IsDottedQuad(projection.szIpAddress) || std::strlen(projection.szIpAddress) >= sizeof clientAddress)
             return RouteRefusal::NoAddress;
         std::strcpy(clientAddress, projection.szIpAddress);
         return RouteRefusal::None;

@@ -14,8 +14,12 @@
 namespace {
 
 const SupportLog::Place kServiceLog = {
-    CSIDL_COMMON_APPDATA, "\\Quillmarsh VPN Service", "\\QuillmarshVPNService.log", "Quillmarsh VPN service log",
-    "control",           "service",
+    CSIDL_COMMON_APPDATA,
+    "\\Quillmarsh VPN Service",
+    "\\QuillmarshVPNService.log",
+    "Quillmarsh VPN service log",
+    "control",
+    "service",
     true,
 };
 
@@ -63,7 +67,8 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
         return;
     }
     SupportLog::Write("Serving on %s as process %lu, token %s", kRouteServicePipe, GetCurrentProcessId(),
-                      kRealRouteClientSeams.ownTokenIsElevated() ? "elevated" : "NOT elevated: route changes will be refused");
+                      kRealRouteClientSeams.ownTokenIsElevated() ? "elevated"
+                                                                 : "NOT elevated: route changes will be refused");
     SetState(SERVICE_RUNNING);
     ServeRoutePipe(pipe, g_stop);
     CloseHandle(pipe);

@@ -1,7 +1,7 @@
 # Fails when a C or C++ source of the tree differs from what .clang-format
 # makes of it, and names the files; `scripts/format.sh` puts them right.
 #   cmake -DCLANG_FORMAT=... -DSOURCE_DIR=... -P CheckFormat.cmake
-set(folders app bench diag framework login res settings standins supportlog systemlib tests ui vpn)
+set(folders app bench diag framework login res service settings standins supportlog systemlib tests ui vpn)
 set(sources)
 foreach(folder ${folders})
   file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.c)
