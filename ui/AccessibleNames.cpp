@@ -193,15 +193,15 @@ void AnnotateLiveRegion(HWND window, AccessibleText& text, const AccessibilityLi
     if (!text.liveRegion || text.annotations || !library.coCreateInstance) return;
     text.liveRegion = false;
     IAccPropServices* annotations = nullptr;
-    if (FAILED(library.coCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
-                                        kAccPropServicesInterface, reinterpret_cast<void**>(&annotations))) ||
+    if (FAILED(library.coCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
+                                        reinterpret_cast<void**>(&annotations))) ||
         !annotations)
         return;
     VARIANT polite;
     polite.vt = VT_I4;
     polite.lVal = kPoliteLiveSetting;
-    if (SUCCEEDED(annotations->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                           kLiveSettingProperty, polite)))
+    if (SUCCEEDED(annotations->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty,
+                                           polite)))
         text.annotations = annotations;
     else
         annotations->Release();
@@ -210,8 +210,7 @@ void AnnotateLiveRegion(HWND window, AccessibleText& text, const AccessibilityLi
 // Annotations outlive their window unless cleared.
 void ClearAnnotations(HWND window, AccessibleText& text) {
     if (!text.annotations) return;
-    text.annotations->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &kLiveSettingProperty,
-                                     1);
+    text.annotations->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &kLiveSettingProperty, 1);
     text.annotations->Release();
     text.annotations = nullptr;
 }

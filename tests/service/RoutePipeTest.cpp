@@ -186,7 +186,7 @@ TEST_F(RoutePipeTest, ThePipeDeniesEveryoneASecondInstanceAndNetworkAndAnonymous
     ASSERT_EQ(dacl->AceCount, sizeof expected / sizeof expected[0]);
     GENERIC_MAPPING pipeRights = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;  // a denying entry has the same layout
+        ACCESS_ALLOWED_ACE* ace = nullptr; // a denying entry has the same layout
         ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
         BYTE sid[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof sid;
