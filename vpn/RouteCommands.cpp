@@ -2,13 +2,19 @@
 
 #include <cstdio>
 
+#include <SupportLog.h>
+
 #include "VpnPlatformCalls.h"
+
+namespace {
+const char kDeleteDefaultRoute[] = "route DELETE 0.0.0.0 ";
+} // namespace
 
 std::vector<CString> RouteCommandLines(const std::vector<RouteEntry>& routes, const CString& clientAddress) {
     std::vector<CString> lines;
     // The tunnel's own default route would send all traffic to the firm;
     // only its networks go through the tunnel, the rest stays local.
-    lines.push_back("route DELETE 0.0.0.0 " + clientAddress);
+    lines.push_back(kDeleteDefaultRoute + clientAddress);
     for (const RouteEntry& route : routes)
         lines.push_back("route ADD " + route.network + " MASK " + route.mask + " " + clientAddress);
     return lines;
@@ -44,8 +50,23 @@ void RouteOutcome::Record(const CString& commandLine, DWORD exitCode) {
     ++commands;
     if (exitCode == 0) return;
     ++failed;
+    // The firm's entry does not use the remote network's default gateway, so
+    // the tunnel mostly has no default route, and route says it found none to
+    // delete: the firm's networks are routed all the same. A DELETE that could
+    // not run, or did not end, may have left one.
+    const bool ranAndFoundNone = commandLine.Find(kDeleteDefaultRoute) == 0 && exitCode != kCommandNotStarted &&
+                                 exitCode != kCommandStillRunning;
+    if (!ranAndFoundNone) ++unrouting;
     if (!failures.IsEmpty()) failures += "\r\n";
     failures += "\"" + commandLine + "\": " + ExitText(exitCode);
+}
+
+void RouteOutcome::Log() const {
+    if (!Routed())
+        SupportLog::Write("The firm's networks are not routed: %s", Summary().GetString());
+    else if (failed != 0)
+        SupportLog::Write("The firm's networks are routed; the tunnel had no default route to delete: %s",
+                          failures.GetString());
 }
 
 CString RouteOutcome::Summary() const {

@@ -302,8 +302,7 @@ void VpnLink::ApplyRoutes() {
     SystemFilePath("route.exe", routeTool, sizeof routeTool);
     for (const CString& commandLine : commandLines)
         routeOutcome.Record(commandLine, RunHiddenCommand(routeTool, commandLine));
-    if (!routeOutcome.Routed())
-        SupportLog::Write("The firm's networks are not routed: %s", routeOutcome.Summary().GetString());
+    routeOutcome.Log();
 }
 
 bool VpnLink::RoutesByService(const std::vector<CString>& commandLines) {
@@ -324,8 +323,7 @@ bool VpnLink::RoutesByService(const std::vector<CString>& commandLines) {
             for (size_t i = 0; i < commandLines.size(); ++i) routeOutcome.Record(commandLines[i], answer.exitCodes[i]);
             SupportLog::Write("The route service ran the %d route commands for client address %s: %d failed",
                               routeOutcome.commands, clientAddress.GetString(), routeOutcome.failed);
-            if (!routeOutcome.Routed())
-                SupportLog::Write("The firm's networks are not routed: %s", routeOutcome.Summary().GetString());
+            routeOutcome.Log();
             return true;
         }
     }

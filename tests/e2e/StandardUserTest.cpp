@@ -87,7 +87,11 @@ TEST_F(StandardUserDesk, TheServicePutsTheRoutesInAtTheLoginAndAgainAfterADrop) 
     for (size_t i = 6; i < 10; ++i) EXPECT_EQ(runs[i].Get("exit"), "0") << runs[i].Get("args");
     EndTheClient();
     ExpectSupportLog({"worker The route service ran the 5 route commands for client address 10.200.40.23: 0 failed",
-                      "worker The route service ran the 5 route commands for client address 10.200.41.7: ",
+                      "worker The route service ran the 5 route commands for client address 10.200.41.7: 1 failed",
+                      // The entry adds no default route for a new address: the
+                      // networks are routed, and no warning is shown.
+                      "worker The firm's networks are routed; the tunnel had no default route to delete: \"route "
+                      "DELETE 0.0.0.0 10.200.41.7\": exit code 1",
                       "worker The link is restored after an outage of "},
                      {"pa55", "Marigold!"});
 }

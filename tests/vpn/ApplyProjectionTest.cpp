@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
+#include "RouteCommands.h"
 #include "VpnPlatformCalls.h"
 #include "VpnLinkTestFixture.h"
 
@@ -201,6 +204,45 @@ TEST_F(VpnLinkTest, ChildThreadHandleIsClosedWhileTheChildStillRuns) {
     CloseHandle(runner);
     CloseHandle(recorder.createdEvent);
     recorder.createdEvent = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+// Whether the firm's networks count as routed, from what each command answered:
+// the DELETE first, then the same answer from every ADD.
+TEST(RouteOutcome, OnlyAFailedNetworkRouteOrADeleteThatNeverRanLeavesTheNetworksUnrouted) {
+    struct Case {
+        const char* name;
+        DWORD deleteExit;
+        DWORD addExit;
+        bool routed;
+        int failed;
+    };
+    const Case cases[] = {
+        {"every command accepted", 0, 0, true, 0},
+        {"no default route to delete", 1, 0, true, 1},
+        {"the DELETE could not start", kCommandNotStarted, 0, false, 1},
+        {"the DELETE still running at its limit", kCommandStillRunning, 0, false, 1},
+        {"the network routes refused", 0, 1, false, 2},
+        {"every command refused", 1, 1, false, 3},
+    };
+    const std::vector<CString> lines =
+        RouteCommandLines({{"10.200.3.0", "255.255.255.0"}, {"10.200.4.0", "255.255.255.0"}}, "10.200.41.5");
+    for (const Case& c : cases) {
+        RouteOutcome outcome;
+        for (const CString& line : lines)
+            outcome.Record(line, line.Find("route DELETE") == 0 ? c.deleteExit : c.addExit);
+        EXPECT_EQ(outcome.Routed(), c.routed) << c.name;
+        EXPECT_EQ(outcome.failed, c.failed) << c.name;
+        // The user is told of every failure whenever the networks are not routed.
+        const std::string summary(outcome.Summary());
+        EXPECT_EQ(summary.empty(), c.routed) << c.name;
+        if (!c.routed) {
+            EXPECT_EQ(summary.find(std::to_string(c.failed) + " of 3"), 0u) << c.name;
+        }
+    }
 }
 
 } // namespace
