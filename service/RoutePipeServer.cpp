@@ -11,18 +11,6 @@ namespace {
 // Room for more than a request, so that a longer message is seen as such.
 const DWORD kReadRoom = 256;
 
-typedef BOOL(WINAPI* GetNamedPipeClientProcessIdProc)(HANDLE pipe, PULONG processId);
-
-DWORD ClientProcessId(HANDLE pipe) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto query = kernel ? reinterpret_cast<GetNamedPipeClientProcessIdProc>(
-                              reinterpret_cast<void*>(GetProcAddress(kernel, "GetNamedPipeClientProcessId")))
-                        : nullptr;
-    ULONG processId = 0;
-    if (!query || !query(pipe, &processId)) return 0;
-    return processId;
-}
-
 // "DOMAIN\name" of the process's token, or "unknown".
 CString ProcessUser(DWORD processId) {
     CString user = "unknown";
@@ -84,7 +72,7 @@ void DrainMessage(HANDLE pipe, HANDLE stop) {
 
 void ServeClient(HANDLE pipe, HANDLE stop) {
     RouteCaller caller;
-    caller.processId = ClientProcessId(pipe);
+    caller.processId = PipeEndProcessId(pipe, "GetNamedPipeClientProcessId");
     caller.user = ProcessUser(caller.processId);
 
     BYTE request[kReadRoom];

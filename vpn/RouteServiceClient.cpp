@@ -52,19 +52,6 @@ DWORD ServiceProcessId(CString& why) {
     return processId;
 }
 
-// Vista's call, bound by name so that the program still starts on older systems.
-typedef BOOL(WINAPI* GetNamedPipeServerProcessIdProc)(HANDLE pipe, PULONG processId);
-
-DWORD PipeServerProcessId(HANDLE pipe) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto query = kernel ? reinterpret_cast<GetNamedPipeServerProcessIdProc>(
-                              reinterpret_cast<void*>(GetProcAddress(kernel, "GetNamedPipeServerProcessId")))
-                        : nullptr;
-    ULONG processId = 0;
-    if (!query || !query(pipe, &processId)) return 0;
-    return processId;
-}
-
 // The pipe is opened for identification only: a server that is not the
 // service learns who we are, but can never act as us.
 HANDLE OpenServicePipe(CString& why) {
@@ -158,7 +145,7 @@ bool AskRouteService(RouteVerb verb, RouteAnswer& answer, CString& why) {
     if (pipe == INVALID_HANDLE_VALUE) return false;
     // Anyone may make a pipe of that name before the service does; only the
     // service's own process is told anything.
-    DWORD server = PipeServerProcessId(pipe);
+    DWORD server = PipeEndProcessId(pipe, "GetNamedPipeServerProcessId");
     bool answered = false;
     if (server != serviceProcess) {
         why.Format("the pipe's server (process %lu) is not the route service (process %lu)", server, serviceProcess);

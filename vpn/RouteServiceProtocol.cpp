@@ -1,5 +1,15 @@
 #include "RouteServiceProtocol.h"
 
+DWORD PipeEndProcessId(HANDLE pipe, const char* query) {
+    typedef BOOL(WINAPI * PipeEndProcessIdProc)(HANDLE pipe, PULONG processId);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto call = kernel ? reinterpret_cast<PipeEndProcessIdProc>(reinterpret_cast<void*>(GetProcAddress(kernel, query)))
+                       : nullptr;
+    ULONG processId = 0;
+    if (!call || !call(pipe, &processId)) return 0;
+    return processId;
+}
+
 const char* RouteRefusalText(RouteRefusal refusal) {
     switch (refusal) {
     case RouteRefusal::None:

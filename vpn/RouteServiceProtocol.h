@@ -60,3 +60,9 @@ static_assert(sizeof(RouteAnswer) == 72, "the answer's size is part of the proto
 
 // The refusal in words, for the logs and the program's warning.
 const char* RouteRefusalText(RouteRefusal refusal);
+
+// Who is at the pipe's other end, through kernel32's `query`
+// ("GetNamedPipeServerProcessId" or "GetNamedPipeClientProcessId"), bound by
+// name so that the program still starts on systems before Vista; 0 when the
+// system cannot tell.
+DWORD PipeEndProcessId(HANDLE pipe, const char* query);

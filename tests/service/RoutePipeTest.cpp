@@ -92,8 +92,9 @@ protected:
         if (pipe == INVALID_HANDLE_VALUE) return answer;
         DWORD mode = PIPE_READMODE_MESSAGE, done = 0;
         SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
-        if (!bytes.empty())
+        if (!bytes.empty()) {
             EXPECT_TRUE(WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr));
+        }
         // A client slow to take its answer still gets it; the server's own
         // time limit ends a silent client's wait.
         Sleep(200);
