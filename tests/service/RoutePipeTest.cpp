@@ -136,23 +136,27 @@ TEST_F(RoutePipeTest, RefusesWhatIsNotARequestAndKeepsServing) {
     EXPECT_EQ(g_commandsRun, 5);
 }
 
-DWORD WINAPI AskToApply(LPVOID answered) {
+// Outlives the flood's client threads, even one still asking when the test
+// gives up on it.
+LONG g_answered = 0;
+
+DWORD WINAPI AskToApply(LPVOID) {
     RouteAnswer answer;
     CString why;
     if (AskRouteService(RouteVerb::ApplyRoutes, answer, why) && answer.refusal == RouteRefusal::None &&
         answer.commandCount == 5)
-        InterlockedIncrement(static_cast<LONG*>(answered));
+        InterlockedIncrement(&g_answered);
     return 0;
 }
 
 TEST_F(RoutePipeTest, AFloodOfRequestsIsAnsweredOneRouteRunAtATime) {
     g_firmConnected = true;
-    LONG answered = 0;
+    g_answered = 0;
     HANDLE clients[6];
-    for (HANDLE& client : clients) client = CreateThread(nullptr, 0, AskToApply, &answered, 0, nullptr);
+    for (HANDLE& client : clients) client = CreateThread(nullptr, 0, AskToApply, nullptr, 0, nullptr);
     EXPECT_EQ(WaitForMultipleObjects(6, clients, TRUE, 60000), WAIT_OBJECT_0);
     for (HANDLE client : clients) CloseHandle(client);
-    EXPECT_EQ(answered, 6);
+    EXPECT_EQ(g_answered, 6);
     EXPECT_EQ(g_commandsRun, 30);
     EXPECT_EQ(g_mostRunsInFlight, 1);
     EXPECT_EQ(Ask(RouteVerb::Status), RouteRefusal::None);
